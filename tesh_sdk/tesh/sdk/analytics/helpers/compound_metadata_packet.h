@@ -1,0 +1,44 @@
+// What object and event packets share: a time span and an ordered list of items.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <tesh/sdk/helpers/ptr.h>
+#include <tesh/sdk/helpers/ref_countable.h>
+
+namespace tesh::sdk::analytics {
+
+template<class PacketInterface, class ItemInterface>
+class CompoundMetadataPacket: public RefCountable<PacketInterface>
+{
+public:
+    int64_t timestampUs() const override { return m_timestampUs; }
+    int64_t durationUs() const override { return m_durationUs; }
+    int count() const override { return static_cast<int>(m_items.size()); }
+
+    const ItemInterface* at(int index) const override
+    {
+        if (index < 0 || index >= count())
+            return nullptr;
+        return share(m_items[static_cast<size_t>(index)].get()).releasePtr();
+    }
+
+    int auxiliaryValue() const override { return 0; }
+
+    void setTimestampUs(int64_t timestampUs) { m_timestampUs = timestampUs; }
+    void setDurationUs(int64_t durationUs) { m_durationUs = durationUs; }
+
+protected:
+    ~CompoundMetadataPacket() override = default;
+
+    /** The packet takes a reference of its own; the caller keeps its one. */
+    void appendItem(const ItemInterface* item) { m_items.push_back(share(item)); }
+
+private:
+    int64_t m_timestampUs = -1;
+    int64_t m_durationUs = -1;
+    std::vector<Ptr<const ItemInterface>> m_items;
+};
+
+} // namespace tesh::sdk::analytics

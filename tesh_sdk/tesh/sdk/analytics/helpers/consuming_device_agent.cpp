@@ -1,0 +1,325 @@
+// Base of the per-camera agent: checks and dispatches the host's data packets, stores settings and
+// delivers metadata packets to the host's handler, one at a time.
+#include "consuming_device_agent.h"
+
+#include <sstream>
+
+#include <tesh/kit/debug.h>
+#include <tesh/sdk/analytics/i_compound_metadata_packet.h>
+#include <tesh/sdk/analytics/i_event_metadata_packet.h>
+#include <tesh/sdk/analytics/i_object_metadata_packet.h>
+#include <tesh/sdk/analytics/i_object_track_best_shot_packet.h>
+#include <tesh/sdk/helpers/boundary.h>
+#include <tesh/sdk/helpers/error.h>
+#include <tesh/sdk/helpers/from_string_map.h>
+#include <tesh/sdk/helpers/print_prefix.h>
+#include <tesh/sdk/helpers/string.h>
+
+namespace tesh::sdk::analytics {
+
+namespace {
+
+std::string streamPointerText(const void* pointer)
+{
+    std::ostringstream text;
+    text << pointer;
+    return text.str();
+}
+
+std::string indexText(int packetIndex)
+{
+    return packetIndex == -1 ? "" : " #" + std::to_string(packetIndex);
+}
+
+/** "Object", "Event", "Best shot", or empty for a packet of no known kind. */
+std::string packetKind(const IMetadataPacket* metadataPacket)
+{
+    if (queryInterface<IObjectMetadataPacket>(metadataPacket))
+        return "Object";
+    if (queryInterface<IEventMetadataPacket>(metadataPacket))
+        return "Event";
+    if (queryInterface<IObjectTrackBestShotPacket>(metadataPacket))
+        return "Best shot";
+    return "";
+}
+
+std::string itemsText(const ICompoundMetadataPacket* packet, int count)
+{
+    if (count != 1)
+        return "item(s)";
+    const auto item = adopt(packet->at(0));
+    const char* const typeId = item ? item->typeId() : nullptr;
+    return std::string("item of type ") + (typeId ? typeId : "");
+}
+
+} // namespace
+
+ConsumingDeviceAgent::ConsumingDeviceAgent(
+    const IDeviceInfo* deviceInfo, bool enableOutput, std::string overridingPrefix):
+    m_enableOutput(enableOutput),
+    m_printPrefix(makePrintPrefix(overridingPrefix, "_device", deviceInfo != nullptr, deviceInfo ? deviceInfo->id() : nullptr))
+{
+    TESH_KIT_CHECK([this](const std::string& text) { print(text); }, deviceInfo, "");
+    print("Created " + streamPointerText(this));
+}
+
+ConsumingDeviceAgent::~ConsumingDeviceAgent()
+{
+    print("Destroyed " + streamPointerText(this));
+    m_settings.clear();
+    m_handler.reset();
+}
+
+void ConsumingDeviceAgent::print(const std::string& text) const
+{
+    kit::debug::printLine(m_printPrefix, text);
+}
+
+ConsumingDeviceAgent::Settings ConsumingDeviceAgent::settings() const
+{
+    const std::lock_guard<std::mutex> lock(m_settingsMutex);
+    return m_settings;
+}
+
+void ConsumingDeviceAgent::doSetSettings(Result<ISettingsResponse*>* outResult, const IStringMap* settings)
+{
+    if (!outResult)
+        return;
+    if (!runGuarded([this](const std::string& t) { print(t); }, "doSetSettings",
+        [&] { doSetSettingsUnguarded(outResult, settings); }))
+    {
+        *outResult = {internalErrorOf("doSetSettings"), nullptr};
+    }
+}
+
+void ConsumingDeviceAgent::doSetSettingsUnguarded(Result<ISettingsResponse*>* outResult, const IStringMap* settings)
+{
+    bool converted = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_settingsMutex);
+        converted = fromStringMap(m_enableOutput, m_printPrefix, &m_settings, settings, "Received settings", 0);
+    }
+    if (!converted)
+    {
+        *outResult = {error(ErrorCode::invalidParams, "Settings are invalid"), nullptr};
+        return;
+    }
+    *outResult = settingsReceived();
+}
+
+void ConsumingDeviceAgent::getPluginSideSettings(Result<ISettingsResponse*>* /*outResult*/) const
+{
+    // The host's pre-set success with no value stands unless a concrete agent has something to show.
+}
+
+void ConsumingDeviceAgent::getManifest(Result<IString*>* outResult) const
+{
+    if (!outResult)
+        return;
+    if (!runGuarded([this](const std::string& t) { print(t); }, "getManifest",
+        [&] { outResult->value = new String(manifestString()); }))
+    {
+        outResult->error = internalErrorOf("getManifest");
+    }
+}
+
+void ConsumingDeviceAgent::setHandler(IDeviceAgentHandler* handler)
+{
+    auto newHandler = share(handler);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_handler.swap(newHandler);
+}
+
+void ConsumingDeviceAgent::doPushDataPacket(Result<void>* outResult, IDataPacket* dataPacket)
+{
+    if (!outResult)
+        return;
+    if (!runGuarded([this](const std::string& t) { print(t); }, "doPushDataPacket",
+        [&] { doPushDataPacketUnguarded(outResult, dataPacket); }))
+    {
+        outResult->error = internalErrorOf("doPushDataPacket");
+    }
+}
+
+void ConsumingDeviceAgent::doPushDataPacketUnguarded(Result<void>* outResult, IDataPacket* dataPacket)
+{
+    if (m_enableOutput)
+        print(std::string("doPushDataPacket") + "() BEGIN");
+    if (!dataPacket)
+        return failPush(outResult, ErrorCode::invalidParams, "dataPacket is null; discarding it.");
+    const int64_t timestampUs = dataPacket->timestampUs();
+    if (timestampUs < 0)
+    {
+        return failPush(outResult, ErrorCode::invalidParams,
+            "dataPacket has invalid timestamp " + std::to_string(timestampUs) + "; discarding the packet.");
+    }
+    if (!dispatchByKind(outResult, dataPacket))
+        return;
+    if (!hasHandler())
+        return failPush(outResult, ErrorCode::internalError, "setHandler() was not called.");
+
+    std::vector<IMetadataPacket*> metadataPackets;
+    if (!pullMetadataPackets(&metadataPackets))
+    {
+        for (IMetadataPacket* packet: metadataPackets)
+        {
+            if (packet)
+                packet->releaseRef();
+        }
+        return failPush(outResult, ErrorCode::otherError, "pullMetadataPackets() failed.");
+    }
+    processMetadataPackets(metadataPackets);
+    if (m_enableOutput)
+        print(std::string("doPushDataPacket") + "() END");
+}
+
+bool ConsumingDeviceAgent::dispatchByKind(Result<void>* outResult, IDataPacket* dataPacket)
+{
+    if (const auto videoPacket = queryInterface<ICompressedVideoPacket>(dataPacket))
+    {
+        if (pushCompressedVideoFrame(videoPacket.get()))
+            return true;
+        failPush(outResult, ErrorCode::otherError, "pushCompressedVideoFrame() failed.");
+        return false;
+    }
+    if (const auto videoFrame = queryInterface<IUncompressedVideoFrame>(dataPacket))
+    {
+        if (pushUncompressedVideoFrame(videoFrame.get()))
+            return true;
+        failPush(outResult, ErrorCode::otherError, "pushUncompressedVideoFrame() failed.");
+        return false;
+    }
+    if (const auto customPacket = queryInterface<ICustomMetadataPacket>(dataPacket))
+    {
+        if (pushCustomMetadataPacket(customPacket.get()))
+            return true;
+        failPush(outResult, ErrorCode::otherError, "pushCustomMetadataPacket() failed.");
+        return false;
+    }
+    failPush(outResult, ErrorCode::invalidParams, "Unsupported frame supplied; ignored.");
+    return false;
+}
+
+bool ConsumingDeviceAgent::hasHandler() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<bool>(m_handler);
+}
+
+void ConsumingDeviceAgent::failPush(Result<void>* outResult, ErrorCode errorCode, const std::string& message) const
+{
+    print(std::string("doPushDataPacket") + "() " + (m_enableOutput ? "END " : "") + "-> " + toString(errorCode)
+        + ": " + message);
+    outResult->error = error(errorCode, message);
+}
+
+void ConsumingDeviceAgent::finalize()
+{
+    if (m_enableOutput)
+        runGuarded([this](const std::string& t) { print(t); }, "finalize", [this] { print("finalize()"); });
+}
+
+void ConsumingDeviceAgent::onActiveSettingChanged(
+    Result<IActiveSettingChangedResponse*>* /*outResult*/, const IActiveSettingChangedAction* /*action*/)
+{
+    // No active settings unless a concrete agent has them.
+}
+
+bool ConsumingDeviceAgent::pushCompressedVideoFrame(const ICompressedVideoPacket* /*videoFrame*/)
+{
+    return true;
+}
+
+bool ConsumingDeviceAgent::pushUncompressedVideoFrame(const IUncompressedVideoFrame* /*videoFrame*/)
+{
+    return true;
+}
+
+bool ConsumingDeviceAgent::pushCustomMetadataPacket(const ICustomMetadataPacket* /*customMetadataPacket*/)
+{
+    return true;
+}
+
+bool ConsumingDeviceAgent::pullMetadataPackets(std::vector<IMetadataPacket*>* /*metadataPackets*/)
+{
+    return true;
+}
+
+Result<ISettingsResponse*> ConsumingDeviceAgent::settingsReceived()
+{
+    return {};
+}
+
+void ConsumingDeviceAgent::pushMetadataPacket(IMetadataPacket* metadataPacket)
+{
+    const auto packet = adopt(metadataPacket);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    processMetadataPacket(packet.get(), -1);
+}
+
+void ConsumingDeviceAgent::processMetadataPackets(const std::vector<IMetadataPacket*>& metadataPackets)
+{
+    if (!metadataPackets.empty() && m_enableOutput)
+    {
+        print(std::string("processMetadataPackets") + "(): Producing " + std::to_string(metadataPackets.size())
+            + " metadata packet(s).");
+    }
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    for (size_t i = 0; i < metadataPackets.size(); ++i)
+    {
+        const auto packet = adopt(metadataPackets[i]);
+        processMetadataPacket(packet.get(), static_cast<int>(i));
+    }
+}
+
+void ConsumingDeviceAgent::processMetadataPacket(IMetadataPacket* metadataPacket, int packetIndex)
+{
+    const std::string operation = "processMetadataPacket";
+    if (!m_handler)
+    {
+        print(operation + "(): " + "INTERNAL ERROR: setHandler() was not called; ignoring the packet");
+        return;
+    }
+    if (!metadataPacket)
+    {
+        if (m_enableOutput)
+            print(operation + "(): WARNING: Null metadata packet" + indexText(packetIndex) + " found; discarded.");
+        return;
+    }
+    logMetadataPacketIfNeeded(metadataPacket, packetIndex);
+    TESH_KIT_CHECK([this](const std::string& text) { print(text); }, metadataPacket->timestampUs() >= 0, "");
+    m_handler->handleMetadata(metadataPacket);
+}
+
+void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* metadataPacket, int packetIndex) const
+{
+    if (!m_enableOutput)
+        return;
+    const std::string linePrefix = m_printPrefix + "logMetadataPacketIfNeeded";
+    const auto printLine = [&linePrefix](const std::string& text) { kit::debug::printLine(linePrefix, text); };
+    if (!TESH_KIT_CHECK(printLine, metadataPacket, ""))
+        return;
+
+    std::string kind = packetKind(metadataPacket);
+    if (kind.empty())
+    {
+        printLine("(): WARNING: Metadata packet" + indexText(packetIndex) + " has unknown type.");
+        kind = "Unknown";
+    }
+    const std::string name = kind + indexText(packetIndex) + " metadata packet";
+
+    const auto compoundPacket = queryInterface<ICompoundMetadataPacket>(metadataPacket);
+    if (!compoundPacket)
+        return;
+    const int count = compoundPacket->count();
+    if (count == 0)
+    {
+        printLine("(): WARNING: " + name + " is empty.");
+        return;
+    }
+    printLine("(): " + name + " contains " + std::to_string(count) + " " + itemsText(compoundPacket.get(), count) + ".");
+    if (metadataPacket->timestampUs() == 0)
+        printLine("(): WARNING: " + name + " has timestamp 0.");
+}
+
+} // namespace tesh::sdk::analytics

@@ -1,0 +1,161 @@
+// The library's name and ref-countable registry, and the exports through which the host reaches them.
+#include "lib_context.h"
+
+#include <map>
+
+#include <tesh/kit/debug.h>
+#include <tesh/sdk/helpers/ref_countable.h>
+#include <tesh/sdk/i_string_map.h>
+
+namespace tesh::sdk {
+
+namespace {
+
+constexpr const char* kSdkVersion = "5.1.4 R1";
+
+void print(const std::string& text)
+{
+    kit::debug::printLine("[tesh::sdk::LibContext] ", text);
+}
+
+LibContext* createLibContext();
+
+/** Built on first use and never freed: objects released at exit may still reach it. */
+LibContext& theLibContext()
+{
+    static LibContext* const context = createLibContext();
+    return *context;
+}
+
+/** Its destructor is the library's unload step. */
+struct Unloader
+{
+    ~Unloader() { theLibContext().unload(); }
+};
+
+LibContext* createLibContext()
+{
+    // Constructed after the context is, so destroyed before anything that outlives the context.
+    static Unloader unloader;
+    return new LibContext();
+}
+
+struct UnitTestOptions
+{
+    std::mutex mutex;
+    std::map<std::string, std::string> options;
+};
+
+UnitTestOptions& unitTestOptionsTable()
+{
+    static UnitTestOptions* const table = new UnitTestOptions();
+    return *table;
+}
+
+} // namespace
+
+void LibContext::setName(const char* name)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    // A null name is compared as an empty text: std::string(nullptr) is undefined.
+    const std::string newName = name ? name : "";
+    if (!TESH_KIT_CHECK_AS(print,
+        m_name == kDefaultName || (name != nullptr && m_name == newName),
+        "m_name == kDefaultName || m_name == std::string(name)",
+        "Attempt to change LibContext name from " + kit::debug::toLiteral(m_name) + " to "
+            + kit::debug::toLiteral(name) + "."))
+    {
+        return;
+    }
+    if (TESH_KIT_CHECK(print, name, ""))
+        TESH_KIT_CHECK(print, name[0] != '\0', "");
+    m_name = newName.empty() ? kIncorrectName : newName;
+}
+
+void LibContext::setRefCountableRegistry(IRefCountableRegistry* refCountableRegistry)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (!TESH_KIT_CHECK(print, !m_refCountableRegistry, "LibContext refCountableRegistry has already been set."))
+        return;
+    m_refCountableRegistry.store(refCountableRegistry);
+}
+
+std::string LibContext::name() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_name;
+}
+
+void LibContext::unload()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    delete m_refCountableRegistry.exchange(nullptr);
+    m_name.clear();
+}
+
+LibContext& libContext()
+{
+    return theLibContext();
+}
+
+std::map<std::string, std::string> unitTestOptions()
+{
+    auto& table = unitTestOptionsTable();
+    const std::lock_guard<std::mutex> lock(table.mutex);
+    return table.options;
+}
+
+namespace detail {
+
+IRefCountableRegistry* notifyCreated(const IRefCountable* object, int refCount)
+{
+    IRefCountableRegistry* const registry = libContext().refCountableRegistry();
+    if (registry)
+        registry->notifyCreated(object, refCount);
+    return registry;
+}
+
+void notifyDestroyed(IRefCountableRegistry* registryOfCreation, const IRefCountable* object, int refCount)
+{
+    // An object born before the registry was set was never counted by it.
+    if (registryOfCreation && registryOfCreation == libContext().refCountableRegistry())
+        registryOfCreation->notifyDestroyed(object, refCount);
+}
+
+} // namespace detail
+
+} // namespace tesh::sdk
+
+tesh::sdk::ILibContext* teshLibContext()
+{
+    return &tesh::sdk::libContext();
+}
+
+const char* teshSdkVersion()
+{
+    return tesh::sdk::kSdkVersion;
+}
+
+void teshSetUnitTestOptions(const tesh::sdk::IStringMap* options)
+{
+    if (!options)
+        return;
+    try
+    {
+        std::map<std::string, std::string> newOptions;
+        for (int i = 0; i < options->count(); ++i)
+        {
+            const char* const key = options->key(i);
+            const char* const value = options->value(i);
+            if (key && value)
+                newOptions[key] = value;
+        }
+        auto& table = tesh::sdk::unitTestOptionsTable();
+        const std::lock_guard<std::mutex> lock(table.mutex);
+        table.options.swap(newOptions);
+    }
+    catch (const std::exception& e)
+    {
+        tesh::sdk::print(std::string("ERROR: teshSetUnitTestOptions(): ") + e.what());
+    }
+}
