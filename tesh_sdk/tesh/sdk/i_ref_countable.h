@@ -29,6 +29,10 @@ struct InterfaceId
  */
 class IRefCountable
 {
+protected:
+    // Declared before every other virtual member: the table follows declaration order.
+    virtual ~IRefCountable() = default;
+
 public:
     static constexpr InterfaceId interfaceId() { return {"tesh::sdk::IRefCountable"}; }
 
@@ -45,8 +49,6 @@ public:
     virtual int releaseRef() const = 0;
 
 protected:
-    virtual ~IRefCountable() = default;
-
     /** Runs slot 0; for the reference-counting implementation, which alone decides when. */
     static void destroy(const IRefCountable* object) { delete object; }
 };
