@@ -1,6 +1,7 @@
 // The library's name and ref-countable registry, and the exports through which the host reaches them.
 #include "lib_context.h"
 
+#include <exception>
 #include <map>
 
 #include <tesh/kit/debug.h>
@@ -128,7 +129,15 @@ void notifyDestroyed(IRefCountableRegistry* registryOfCreation, const IRefCounta
 
 tesh::sdk::ILibContext* teshLibContext()
 {
-    return &tesh::sdk::libContext();
+    try
+    {
+        return &tesh::sdk::libContext();
+    }
+    catch (const std::exception& e)
+    {
+        tesh::sdk::print(std::string("ERROR: teshLibContext(): ") + e.what());
+        return nullptr;
+    }
 }
 
 const char* teshSdkVersion()

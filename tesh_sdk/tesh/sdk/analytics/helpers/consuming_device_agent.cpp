@@ -175,21 +175,21 @@ void ConsumingDeviceAgent::doPushDataPacketUnguarded(Result<void>* outResult, ID
 
 bool ConsumingDeviceAgent::dispatchByKind(Result<void>* outResult, IDataPacket* dataPacket)
 {
-    if (const auto videoPacket = queryInterface<ICompressedVideoPacket>(dataPacket))
+    if (const auto videoPacket = sdk::queryInterface<ICompressedVideoPacket>(dataPacket))
     {
         if (pushCompressedVideoFrame(videoPacket.get()))
             return true;
         failPush(outResult, ErrorCode::otherError, "pushCompressedVideoFrame() failed.");
         return false;
     }
-    if (const auto videoFrame = queryInterface<IUncompressedVideoFrame>(dataPacket))
+    if (const auto videoFrame = sdk::queryInterface<IUncompressedVideoFrame>(dataPacket))
     {
         if (pushUncompressedVideoFrame(videoFrame.get()))
             return true;
         failPush(outResult, ErrorCode::otherError, "pushUncompressedVideoFrame() failed.");
         return false;
     }
-    if (const auto customPacket = queryInterface<ICustomMetadataPacket>(dataPacket))
+    if (const auto customPacket = sdk::queryInterface<ICustomMetadataPacket>(dataPacket))
     {
         if (pushCustomMetadataPacket(customPacket.get()))
             return true;
@@ -308,7 +308,7 @@ void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* meta
     }
     const std::string name = kind + indexText(packetIndex) + " metadata packet";
 
-    const auto compoundPacket = queryInterface<ICompoundMetadataPacket>(metadataPacket);
+    const auto compoundPacket = sdk::queryInterface<ICompoundMetadataPacket>(metadataPacket);
     if (!compoundPacket)
         return;
     const int count = compoundPacket->count();
