@@ -1,0 +1,34 @@
+// Reading the library's non-fatal assertion reports back out of captured log text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tesh::test {
+
+/**
+ * One report: the module writes its prefix, then a text that starts with a line feed, so the prefix
+ * stands alone on the line before ">>> ASSERTION FAILED: <path>:<line> (<condition>) <message>".
+ */
+struct AssertionReport
+{
+    std::string prefix;
+    std::string sourcePath;
+    int line = 0;
+    std::string condition;
+    std::string message;
+};
+
+/**
+ * Every report in the text, in order. The condition ends at the parenthesis that balances the one
+ * before it, so conditions that contain calls, like "m_name == std::string(name)", are read whole.
+ */
+std::vector<AssertionReport> assertionReports(const std::string& capturedText);
+
+/**
+ * The path a report gives for a file of the SDK tree, e.g. "tesh/sdk/helpers/lib_context.cpp": that
+ * tree and the logging module's (tesh_kit/src/...) share the root up to "tesh_", which is dropped.
+ */
+std::string reportedSdkSourcePath(const std::string& pathInSdkTree);
+
+} // namespace tesh::test
