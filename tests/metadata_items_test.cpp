@@ -10,6 +10,7 @@
 #include <host_double/leak_check.h>
 #include <host_double/ref_count_of.h>
 #include <host_double/stderr_capture.h>
+#include <host_double/uuid_for_test.h>
 #include <tesh/sdk/analytics/helpers/attribute.h>
 #include <tesh/sdk/analytics/helpers/event_metadata.h>
 #include <tesh/sdk/analytics/helpers/object_metadata.h>
@@ -18,42 +19,9 @@
 namespace tesh::sdk::analytics {
 namespace {
 
+using test::expectOneAssertionReport;
+using test::makeUuid;
 using test::refCountOf;
-
-/**
- * The whole of what one failed check writes: the module prefix alone on its line, then the report with
- * a relative path that ends in the module's source file, the condition and an empty message.
- */
-void expectOneAssertionReport(
-    test::StderrCapture& capture,
-    const std::string& prefix,
-    const std::string& sourceFileName,
-    const std::string& condition)
-{
-    const std::string& captured = capture.text();
-    EXPECT_EQ(capture.lines().size(), 2U) << "captured: " << captured;
-    EXPECT_TRUE(!captured.empty() && captured.back() == '\n') << "captured: " << captured;
-    const auto reports = test::assertionReports(captured);
-    ASSERT_EQ(reports.size(), 1U) << "captured: " << captured;
-    const test::AssertionReport& report = reports.front();
-    EXPECT_EQ(report.prefix, prefix);
-    EXPECT_EQ(report.condition, condition);
-    EXPECT_EQ(report.message, "");
-    EXPECT_GT(report.line, 0);
-    EXPECT_FALSE(report.sourcePath.empty() || report.sourcePath.front() == '/') << report.sourcePath;
-    const std::string& path = report.sourcePath;
-    EXPECT_TRUE(path.size() >= sourceFileName.size()
-        && path.compare(path.size() - sourceFileName.size(), sourceFileName.size(), sourceFileName) == 0)
-        << path;
-}
-
-Uuid makeUuid(uint8_t seed)
-{
-    Uuid uuid;
-    for (int i = 0; i < 16; ++i)
-        uuid.bytes[i] = static_cast<uint8_t>(seed + i);
-    return uuid;
-}
 
 Uuid filledUuid(uint8_t value)
 {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <regex>
 
+#include <gtest/gtest.h>
+
 #include <host_double/stderr_capture.h>
 
 namespace tesh::test {
@@ -61,6 +63,29 @@ std::vector<AssertionReport> assertionReports(const std::string& capturedText)
             reports.push_back(std::move(*report));
     }
     return reports;
+}
+
+void expectOneAssertionReport(
+    StderrCapture& capture,
+    const std::string& prefix,
+    const std::string& sourceFileName,
+    const std::string& condition)
+{
+    const std::string& captured = capture.text();
+    EXPECT_EQ(capture.lines().size(), 2U) << "captured: " << captured;
+    EXPECT_TRUE(!captured.empty() && captured.back() == '\n') << "captured: " << captured;
+    const auto reports = assertionReports(captured);
+    ASSERT_EQ(reports.size(), 1U) << "captured: " << captured;
+    const AssertionReport& report = reports.front();
+    EXPECT_EQ(report.prefix, prefix);
+    EXPECT_EQ(report.condition, condition);
+    EXPECT_EQ(report.message, "");
+    EXPECT_GT(report.line, 0);
+    EXPECT_FALSE(report.sourcePath.empty() || report.sourcePath.front() == '/') << report.sourcePath;
+    const std::string& path = report.sourcePath;
+    EXPECT_TRUE(path.size() >= sourceFileName.size()
+        && path.compare(path.size() - sourceFileName.size(), sourceFileName.size(), sourceFileName) == 0)
+        << path;
 }
 
 } // namespace tesh::test

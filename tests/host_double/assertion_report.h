@@ -31,4 +31,16 @@ std::vector<AssertionReport> assertionReports(const std::string& capturedText);
  */
 std::string reportedSdkSourcePath(const std::string& pathInSdkTree);
 
+class StderrCapture;
+
+/**
+ * Expects the whole of what one failed check with an empty message writes: the module prefix alone on
+ * its line, then the report with a relative path ending in the module's source file and the condition.
+ */
+void expectOneAssertionReport(
+    StderrCapture& capture,
+    const std::string& prefix,
+    const std::string& sourceFileName,
+    const std::string& condition);
+
 } // namespace tesh::test
