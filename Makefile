@@ -14,19 +14,22 @@ configure: setup
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The tests run in a private network namespace: the simulated cameras listen on port 80 of 127.0.0.N.
+CTEST = tools/in-netns.sh ctest --output-on-failure -j $(JOBS) --test-dir
+
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	$(CTEST) $(BUILD_DIR)
 
 # The same tests under AddressSanitizer (with UndefinedBehaviorSanitizer) and under ThreadSanitizer.
 test-asan: setup
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZER=address
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	$(CTEST) build-asan
 
 test-tsan: setup
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZER=thread
 	cmake --build build-tsan -j $(JOBS)
-	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 $(CTEST) build-tsan
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-tsan

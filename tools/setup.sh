@@ -12,6 +12,7 @@ packages=(
     nlohmann-json3-dev
     libcli11-dev
     libmicrohttpd-dev
+    libssl-dev
     util-linux iproute2
 )
 
