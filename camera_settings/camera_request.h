@@ -1,0 +1,58 @@
+// One blocking HTTP GET against the camera's parameter interface, with digest authentication.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/**
+ * A camera on the local network accepts a connection within milliseconds; 3 s still lets a lost SYN be sent again
+ * once (initial retransmission time-out 1 s, RFC 6298) before the camera counts as unreachable.
+ */
+constexpr long kCameraConnectTimeoutMs = 3000;
+
+/**
+ * A full read blocks the host's settings dialog until every reader returns, so one request may not hang: 5 s covers
+ * the two exchanges of a digest request to a busy camera many times over, and matches the write hold-off.
+ */
+constexpr long kCameraRequestTimeoutMs = 5000;
+
+/**
+ * The longest answer the plug-in reads is a figure of a few dozen points, well under 1 KiB; a thousandfold margin,
+ * and one full read (one request per setting at once) still holds a bounded amount of memory.
+ */
+constexpr std::size_t kMaxCameraAnswerBytes = 1024 * 1024;
+
+struct CameraRequestLimits
+{
+    long connectTimeoutMs = kCameraConnectTimeoutMs;
+    long requestTimeoutMs = kCameraRequestTimeoutMs; //< The whole request, digest challenge included.
+    std::size_t maxAnswerBytes = kMaxCameraAnswerBytes; //< Of this answer's body; a longer one fails the request.
+};
+
+/**
+ * GET "http://" + cameraAddress + "/httpapi/" + path with digest authentication; the path is sent as it is, so
+ * the caller encodes the values in it. Safe to call from many threads at once.
+ * @param body The answer is appended to it; a failed request may leave part of its answer there.
+ * @return Whether an answer arrived, within the limits, and not with status 401 or 403 (the login was refused).
+ *     Other statuses count as answers: the caller judges the body. An empty path fails without any request.
+ */
+bool sendCameraRequest(
+    const std::string& path,
+    const std::string& user,
+    const std::string& password,
+    const std::string& cameraAddress,
+    std::string* body);
+
+/** The same, with the limits given and, on failure, the reason in words (libcurl's where it has one). */
+bool sendCameraRequest(
+    const std::string& path,
+    const std::string& user,
+    const std::string& password,
+    const std::string& cameraAddress,
+    std::string* body,
+    const CameraRequestLimits& limits,
+    std::string* errorMessage);
+
+} // namespace tesh::vms_server_plugins::analytics::qv
