@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build test test-asan test-tsan clean
+.PHONY: setup configure build test test-asan test-tsan fuzz clean
 
 setup:
 	bash tools/setup.sh
@@ -31,5 +31,19 @@ test-tsan: setup
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 $(CTEST) build-tsan
 
+# The libFuzzer target of the camera answer parsers: a clang build of its own, never part of `make test`.
+FUZZ_DIR ?= build-fuzz
+FUZZ_CXX ?= clang++-14
+FUZZ_SECONDS ?= 600
+
+fuzz:
+	bash tools/setup.sh --fuzz
+	cmake -S tests/fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/artifacts
+	$(FUZZ_DIR)/answer_parsing_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
+		-dict=tests/fuzz/answer_parsing.dict -artifact_prefix=$(FUZZ_DIR)/artifacts/ \
+		$(FUZZ_DIR)/corpus tests/fuzz/corpus
+
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan
+	rm -rf $(BUILD_DIR) build-asan build-tsan $(FUZZ_DIR)

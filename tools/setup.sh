@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the tools need, when they are missing.
 # Safe to run again: it asks apt only for what dpkg does not already report as installed.
+#
+#   tools/setup.sh          what the build, the tests and the tools need
+#   tools/setup.sh --fuzz   also clang and its fuzzer runtime, for `make fuzz`
 set -euo pipefail
 
 packages=(
@@ -15,6 +18,9 @@ packages=(
     libssl-dev
     util-linux iproute2
 )
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

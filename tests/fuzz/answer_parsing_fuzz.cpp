@@ -1,0 +1,163 @@
+// Feeds arbitrary camera answers to the answer parsers and the naming rules, and checks what must always hold.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include <camera_settings/answer_parsing.h>
+#include <camera_settings/decimal_integer.h>
+#include <camera_settings/frame_border.h>
+#include <camera_settings/parameter_naming.h>
+
+namespace qv = tesh::vms_server_plugins::analytics::qv;
+
+namespace {
+
+/**
+ * The regular expression that the value scan replaces is the oracle on short inputs only: its matcher recurses once
+ * per character (a stack overflow on long ones) and is slow enough to take most of the fuzzer's time beyond a few
+ * hundred bytes, while the rule it checks does not depend on length.
+ */
+constexpr std::size_t kRegexOracleMaxBytes = 256;
+
+void require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void checkValueAgainstRegex(const std::string& body)
+{
+    if (body.size() > kRegexOracleMaxBytes)
+        return;
+    static const std::regex valuePattern("=(.*)", std::regex::ECMAScript);
+    std::smatch match;
+    const std::string expected = std::regex_search(body, match, valuePattern) ? match[1].str() : "0";
+    require(qv::extractParameterValue(body) == expected);
+}
+
+void checkIntegerAgainstStoi(const std::string& text)
+{
+    std::optional<int> expected;
+    std::size_t expectedEnd = 0;
+    try
+    {
+        expected = std::stoi(text, &expectedEnd);
+    }
+    catch (const std::invalid_argument&)
+    {
+    }
+    catch (const std::out_of_range&)
+    {
+    }
+    std::size_t end = 0;
+    const auto parsed = qv::parseDecimalInteger(text, &end);
+    require(parsed == expected);
+    require(!parsed || end == expectedEnd);
+}
+
+/** A list that a figure reader can take apart: an even number of integers joined by ",". */
+bool isPlainPointList(std::string_view list)
+{
+    std::size_t numbers = 0;
+    while (true)
+    {
+        std::size_t used = 0;
+        const bool startsNumber = !list.empty() && (list.front() == '-' || (list.front() >= '0' && list.front() <= '9'));
+        if (!startsNumber || !qv::parseDecimalInteger(list, &used))
+            return false;
+        ++numbers;
+        list.remove_prefix(used);
+        if (list.empty())
+            return numbers % 2 == 0;
+        if (list.front() != ',')
+            return false;
+        list.remove_prefix(1);
+    }
+}
+
+void checkPieces(std::string_view value)
+{
+    const auto count = qv::parseDecimalInteger(value);
+    const bool joined = count && *count >= 2;
+    if (const auto line = qv::parseLinePieces(value); line && joined)
+        require(isPlainPointList(*line));
+    if (const auto region = qv::parseRegionPieces(value); region && joined)
+        require(*region == "0" || isPlainPointList(*region));
+}
+
+/** Coordinates drawn mostly from the border values, so that every branch of the corner rule is reached. */
+int32_t coordinateFrom(uint8_t byte)
+{
+    switch (byte % 4)
+    {
+        case 0: return 0;
+        case 1: return qv::kFrameBorderFar;
+        case 2: return byte * 4;
+        default: return -byte;
+    }
+}
+
+void checkBorderCorner(const uint8_t* data, std::size_t size)
+{
+    if (size < 4)
+        return;
+    const qv::Point a{coordinateFrom(data[0]), coordinateFrom(data[1])};
+    const qv::Point b{coordinateFrom(data[2]), coordinateFrom(data[3])};
+    const auto corner = qv::borderCorner(a, b);
+    if (!corner)
+        return;
+    require(qv::isOnBorder(a) && qv::isOnBorder(b) && a != b);
+    require((corner->x == 0 || corner->x == qv::kFrameBorderFar)
+        && (corner->y == 0 || corner->y == qv::kFrameBorderFar));
+}
+
+int hexValue(char c)
+{
+    return c >= 'a' ? c - 'a' + 10 : c - '0';
+}
+
+void checkUrlEncodingRoundTrip(const std::string& text)
+{
+    const std::string encoded = qv::urlEncode(text);
+    std::string decoded;
+    for (std::size_t i = 0; i < encoded.size(); ++i)
+    {
+        if (encoded[i] != '%')
+        {
+            decoded += encoded[i];
+            continue;
+        }
+        require(i + 2 < encoded.size());
+        decoded += static_cast<char>(hexValue(encoded[i + 1]) * 16 + hexValue(encoded[i + 2]));
+        i += 2;
+    }
+    require(decoded == text);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+
+    checkValueAgainstRegex(text);
+    const std::string value = qv::extractParameterValue(text);
+    require(value.find_first_of("\r\n") == std::string::npos);
+
+    checkIntegerAgainstStoi(text);
+    checkPieces(text);
+    checkPieces(value);
+    checkBorderCorner(data, size);
+
+    checkUrlEncodingRoundTrip(text);
+    const std::string cameraName = qv::toCameraIndex(text);
+    require(cameraName.size() == text.size());
+    require(qv::indexDigit(text).size() <= 1);
+    require(qv::toCurrentPositionPath(text).size() >= text.size());
+    return 0;
+}
