@@ -24,7 +24,7 @@ test: build
 test-asan: setup
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZER=address
 	cmake --build build-asan -j $(JOBS)
-	$(CTEST) build-asan
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(CTEST) build-asan
 
 test-tsan: setup
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZER=thread
