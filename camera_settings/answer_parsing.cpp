@@ -115,8 +115,7 @@ struct Pieces
 bool appendPiece(std::string_view text, Pieces* pieces)
 {
     std::size_t position = 0;
-    const auto readInteger = [&]() -> std::optional<int32_t>
-    {
+    const auto readInteger = [&]() -> std::optional<int32_t> {
         std::size_t used = 0;
         const auto value = parseDecimalInteger(text.substr(position), &used);
         position += used;
@@ -224,8 +223,8 @@ void appendJoin(const Junction& junction, std::vector<Point>* outline)
 
 std::optional<Point> nearestFrameCorner(Point point)
 {
-    static constexpr Point kCandidates[] = {
-        {0, 0}, {0, kFrameBorderFar}, {kFrameBorderFar, 0}, {kFrameBorderFar, kFrameBorderFar}};
+    static constexpr Point kCandidates[]
+        = {{0, 0}, {0, kFrameBorderFar}, {kFrameBorderFar, 0}, {kFrameBorderFar, kFrameBorderFar}};
     std::optional<Point> nearest;
     double best = kSearchStartDistance;
     for (const Point corner: kCandidates)

@@ -100,8 +100,7 @@ bool setOption(CURL* handle, CURLoption option, const char* optionName, Value va
     return true;
 }
 
-bool setOptions(
-    CURL* handle,
+bool setOptions(CURL* handle,
     const std::string& url,
     const std::string& user,
     const std::string& password,
@@ -110,8 +109,7 @@ bool setOptions(
     std::string* errorMessage)
 {
     const curl_write_callback writeCallback = &appendAnswer;
-    return
-        setOption(handle, CURLOPT_URL, "CURLOPT_URL", url.c_str(), errorMessage)
+    return setOption(handle, CURLOPT_URL, "CURLOPT_URL", url.c_str(), errorMessage)
         // The camera's interface takes digest only; offering nothing else also keeps the password from ever
         // going out in the clear as Basic authentication would send it.
         && setOption(handle, CURLOPT_HTTPAUTH, "CURLOPT_HTTPAUTH", static_cast<long>(CURLAUTH_DIGEST), errorMessage)
@@ -125,8 +123,8 @@ bool setOptions(
         // would otherwise do to time out a name look-up.
         && setOption(handle, CURLOPT_NOSIGNAL, "CURLOPT_NOSIGNAL", 1L, errorMessage)
         // libcurl waits 300 s for a connection and forever for an answer unless told otherwise.
-        && setOption(handle, CURLOPT_CONNECTTIMEOUT_MS, "CURLOPT_CONNECTTIMEOUT_MS", limits.connectTimeoutMs,
-            errorMessage)
+        && setOption(
+            handle, CURLOPT_CONNECTTIMEOUT_MS, "CURLOPT_CONNECTTIMEOUT_MS", limits.connectTimeoutMs, errorMessage)
         && setOption(handle, CURLOPT_TIMEOUT_MS, "CURLOPT_TIMEOUT_MS", limits.requestTimeoutMs, errorMessage)
         // The camera is reached directly; an empty text also keeps libcurl from taking a proxy from the host
         // process's environment, which would route the camera's login through a third machine.
@@ -135,8 +133,7 @@ bool setOptions(
 
 } // namespace
 
-bool sendCameraRequest(
-    const std::string& path,
+bool sendCameraRequest(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,
@@ -145,8 +142,7 @@ bool sendCameraRequest(
     return sendCameraRequest(path, user, password, cameraAddress, body, CameraRequestLimits(), nullptr);
 }
 
-bool sendCameraRequest(
-    const std::string& path,
+bool sendCameraRequest(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,

@@ -38,16 +38,14 @@ struct CameraRequestLimits
  * @return Whether an answer arrived, within the limits, and not with status 401 or 403 (the login was refused).
  *     Other statuses count as answers: the caller judges the body. An empty path fails without any request.
  */
-bool sendCameraRequest(
-    const std::string& path,
+bool sendCameraRequest(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,
     std::string* body);
 
 /** The same, with the limits given and, on failure, the reason in words (libcurl's where it has one). */
-bool sendCameraRequest(
-    const std::string& path,
+bool sendCameraRequest(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,

@@ -12,8 +12,8 @@ bool isDigit(char c)
 
 bool isUnreserved(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(static_cast<char>(c)) || c == '-'
-        || c == '.' || c == '_' || c == '~';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(static_cast<char>(c)) || c == '-' || c == '.'
+        || c == '_' || c == '~';
 }
 
 } // namespace

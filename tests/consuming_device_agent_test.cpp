@@ -46,11 +46,11 @@ void PrintTo(ErrorCode errorCode, std::ostream* os)
 namespace tesh::test {
 namespace {
 
+using sdk::adopt;
 using sdk::ErrorCode;
+using sdk::makePtr;
 using sdk::Ptr;
 using sdk::Result;
-using sdk::adopt;
-using sdk::makePtr;
 using sdk::analytics::IConsumingDeviceAgent;
 using sdk::analytics::IDataPacket;
 using sdk::analytics::IMetadataPacket;
@@ -160,8 +160,7 @@ public:
 
     TestAgent(const sdk::IDeviceInfo* deviceInfo, bool enableOutput, std::string overridingPrefix = ""):
         ConsumingDeviceAgent(deviceInfo, enableOutput, std::move(overridingPrefix))
-    {
-    }
+    {}
 
     using ConsumingDeviceAgent::printPrefix;
     using ConsumingDeviceAgent::pushMetadataPacket;
@@ -169,9 +168,7 @@ public:
 
     std::string manifestString() const override { return kManifest; }
 
-    void neededMetadataTypes(Result<void>* /*outResult*/, const sdk::analytics::IMetadataTypes* /*types*/) override
-    {
-    }
+    void neededMetadataTypes(Result<void>* /*outResult*/, const sdk::analytics::IMetadataTypes* /*types*/) override {}
 
     bool pushCompressedVideoFrame(const sdk::analytics::ICompressedVideoPacket* videoFrame) override
     {
@@ -278,7 +275,8 @@ TEST_F(ConsumingDeviceAgentTest, creationAndDestructionAreLoggedWithTheDevicePre
         EXPECT_EQ(prefix, agent->printPrefix());
         agent.reset();
 
-        const Lines expected{prefix + "Created " + streamPointer(address), prefix + "Destroyed " + streamPointer(address)};
+        const Lines expected{
+            prefix + "Created " + streamPointer(address), prefix + "Destroyed " + streamPointer(address)};
         EXPECT_EQ(expected, capture.lines());
         EXPECT_EQ(1, refCountOf(info.get())) << "the description is not kept";
     }
@@ -392,8 +390,8 @@ TEST_F(ConsumingDeviceAgentTest, successfulPushLogsOnlyBeginAndEndWithOutputOn)
         f.host->doPushDataPacket(&result, packet.get());
 
         EXPECT_EQ(kSuccess, takeError(&result.error));
-        const Lines expected =
-            enableOutput ? Lines{p + "doPushDataPacket() BEGIN", p + "doPushDataPacket() END"} : Lines{};
+        const Lines expected
+            = enableOutput ? Lines{p + "doPushDataPacket() BEGIN", p + "doPushDataPacket() END"} : Lines{};
         EXPECT_EQ(expected, capture.lines());
         EXPECT_EQ(1, f.agent->pullCount());
     }
@@ -548,15 +546,14 @@ TEST_F(ConsumingDeviceAgentTest, pulledPacketsAreLoggedWithTheirIndexWithOutputO
 
     EXPECT_EQ(kSuccess, takeError(&result.error));
     const std::string p = devicePrefix("cam1");
-    EXPECT_EQ(
-        (Lines{
-            p + "doPushDataPacket() BEGIN",
-            p + "processMetadataPackets(): Producing 2 metadata packet(s).",
-            p + "logMetadataPacketIfNeeded(): Object #0 metadata packet contains 1 item of type tesh.qv.Human.",
-            p + "logMetadataPacketIfNeeded(): Event #1 metadata packet contains 2 item(s).",
-            p + "logMetadataPacketIfNeeded(): WARNING: Event #1 metadata packet has timestamp 0.",
-            p + "doPushDataPacket() END",
-        }),
+    EXPECT_EQ((Lines{
+                  p + "doPushDataPacket() BEGIN",
+                  p + "processMetadataPackets(): Producing 2 metadata packet(s).",
+                  p + "logMetadataPacketIfNeeded(): Object #0 metadata packet contains 1 item of type tesh.qv.Human.",
+                  p + "logMetadataPacketIfNeeded(): Event #1 metadata packet contains 2 item(s).",
+                  p + "logMetadataPacketIfNeeded(): WARNING: Event #1 metadata packet has timestamp 0.",
+                  p + "doPushDataPacket() END",
+              }),
         capture.lines());
     EXPECT_EQ(2, f.handler->callCount());
 }
@@ -611,9 +608,8 @@ TEST_F(ConsumingDeviceAgentTest, pushMetadataPacketWithoutHandlerLogsAndReleases
         StderrCapture capture;
         agent->pushMetadataPacket(sdk::share(packet.get()).releasePtr());
 
-        EXPECT_EQ(
-            Lines{devicePrefix("cam1")
-                + "processMetadataPacket(): INTERNAL ERROR: setHandler() was not called; ignoring the packet"},
+        EXPECT_EQ(Lines{devicePrefix("cam1")
+                      + "processMetadataPacket(): INTERNAL ERROR: setHandler() was not called; ignoring the packet"},
             capture.lines());
         EXPECT_EQ(1, refCountOf(packet.get()));
     }
@@ -629,9 +625,8 @@ TEST_F(ConsumingDeviceAgentTest, pushMetadataPacketAfterTheHandlerWasDroppedIsIg
     StderrCapture capture;
     f.agent->pushMetadataPacket(sdk::share(packet.get()).releasePtr());
 
-    EXPECT_EQ(
-        Lines{devicePrefix("cam1")
-            + "processMetadataPacket(): INTERNAL ERROR: setHandler() was not called; ignoring the packet"},
+    EXPECT_EQ(Lines{devicePrefix("cam1")
+                  + "processMetadataPacket(): INTERNAL ERROR: setHandler() was not called; ignoring the packet"},
         capture.lines());
     EXPECT_EQ(0, f.handler->callCount());
     EXPECT_EQ(1, refCountOf(packet.get()));
@@ -654,7 +649,10 @@ TEST_F(ConsumingDeviceAgentTest, deliveredPacketsAreDescribedOnlyWithOutputOn)
                 p + "(): Object metadata packet contains 1 item of type tesh.qv.Human.",
                 p + "(): WARNING: Object metadata packet has timestamp 0.",
             }},
-        {"object, two items", [] { return objectPacket(100, {"tesh.qv.Human", "tesh.qv.Car"}); },
+        {"object, two items",
+            [] {
+                return objectPacket(100, {"tesh.qv.Human", "tesh.qv.Car"});
+            },
             {p + "(): Object metadata packet contains 2 item(s)."}},
         {"event, one item", [] { return eventPacket(100, {"tesh.qv.Tampering"}); },
             {p + "(): Event metadata packet contains 1 item of type tesh.qv.Tampering."}},
@@ -713,8 +711,7 @@ TEST_F(ConsumingDeviceAgentTest, unusableSettingsMapFailsAndLeavesTheStoredSetti
     const std::vector<Case> cases{
         {"null map", [] { return Ptr<sdk::IStringMap>(); }, "ERROR: stringMap is null"},
         {"negative count",
-            []
-            {
+            [] {
                 auto map = hostMap({{"b", "2"}});
                 map->setReportedCount(-2);
                 return Ptr<sdk::IStringMap>(map);
@@ -778,9 +775,9 @@ class OverlapDetectingHandler: public HostObject<sdk::analytics::IDeviceAgentHan
 {
 public:
     OverlapDetectingHandler(std::atomic<bool>* deliveryInProgress, std::atomic<int>* overlapCount):
-        m_deliveryInProgress(deliveryInProgress), m_overlapCount(overlapCount)
-    {
-    }
+        m_deliveryInProgress(deliveryInProgress),
+        m_overlapCount(overlapCount)
+    {}
 
     void handleMetadata(IMetadataPacket* metadataPacket) override
     {
@@ -817,14 +814,12 @@ TEST_F(ConsumingDeviceAgentTest, concurrentPushesHandlerSwapsAndSettingsNeverOve
     std::atomic<int> overlapCount{0};
     std::mutex handlersMutex;
     std::vector<Ptr<OverlapDetectingHandler>> handlers;
-    const auto newHandler =
-        [&]()
-        {
-            auto handler = makePtr<OverlapDetectingHandler>(&deliveryInProgress, &overlapCount);
-            const std::lock_guard<std::mutex> lock(handlersMutex);
-            handlers.push_back(handler);
-            return handler;
-        };
+    const auto newHandler = [&]() {
+        auto handler = makePtr<OverlapDetectingHandler>(&deliveryInProgress, &overlapCount);
+        const std::lock_guard<std::mutex> lock(handlersMutex);
+        handlers.push_back(handler);
+        return handler;
+    };
     host->setHandler(newHandler().get());
 
     std::atomic<bool> stop{false};
@@ -835,34 +830,29 @@ TEST_F(ConsumingDeviceAgentTest, concurrentPushesHandlerSwapsAndSettingsNeverOve
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreadCount; ++t)
     {
-        threads.emplace_back(
-            [&, t]()
+        threads.emplace_back([&, t]() {
+            for (int i = 0; !stop.load(); ++i)
             {
-                for (int i = 0; !stop.load(); ++i)
+                switch (i % 16)
                 {
-                    switch (i % 16)
-                    {
-                        case 0:
-                            host->setHandler(newHandler().get());
-                            break;
-                        case 1:
-                        {
-                            const auto settings = hostMap({{"thread" + std::to_string(t), std::to_string(i)}});
-                            Result<sdk::ISettingsResponse*> result;
-                            host->doSetSettings(&result, settings.get());
-                            if (takeError(&result.error) != kSuccess)
-                                ++failedSettingsCount;
-                            lastSettingValue[static_cast<size_t>(t)] = i;
-                            ++settingsDeliveryCount;
-                            break;
-                        }
-                        default:
-                            agent->pushMetadataPacket(objectPacket(i, {"tesh.qv.Human"}).releasePtr());
-                            ++pushedCount;
-                            break;
+                    case 0: host->setHandler(newHandler().get()); break;
+                    case 1: {
+                        const auto settings = hostMap({{"thread" + std::to_string(t), std::to_string(i)}});
+                        Result<sdk::ISettingsResponse*> result;
+                        host->doSetSettings(&result, settings.get());
+                        if (takeError(&result.error) != kSuccess)
+                            ++failedSettingsCount;
+                        lastSettingValue[static_cast<size_t>(t)] = i;
+                        ++settingsDeliveryCount;
+                        break;
                     }
+                    default:
+                        agent->pushMetadataPacket(objectPacket(i, {"tesh.qv.Human"}).releasePtr());
+                        ++pushedCount;
+                        break;
                 }
-            });
+            }
+        });
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
     stop = true;

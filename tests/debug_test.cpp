@@ -38,7 +38,9 @@ TEST(ToLiteralTest, quotesAndEscapesEveryByteUnambiguously)
         {"", R"("")"},
         {"plain text 0-9 ~{}", R"("plain text 0-9 ~{}")"},
         {"\"\t\x01", R"("\"\t\x01""")"},
-        {"\x01" "2", R"("\x01""2")"}, // the quotes keep the 2 out of the escape
+        {"\x01"
+         "2",
+            R"("\x01""2")"}, // the quotes keep the 2 out of the escape
         {std::string("a\0b", 3), R"("a\000b")"},
         {"back\\slash", R"("back\\slash")"},
         {"\r\n", R"("\r\n")"},
@@ -102,8 +104,7 @@ TEST(SrcFilePrefixTest, threadsFillingTheCacheTogetherEachGetTheirOwnPrefix)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([&wrong]()
-        {
+        threads.emplace_back([&wrong]() {
             for (int i = 0; i < kPaths; ++i)
             {
                 const std::string name = "concurrent_" + std::to_string(i);
@@ -167,11 +168,10 @@ TEST(AssertionReportTest, reportStartsWithALineFeedAndNamesPlaceConditionAndMess
     RecordingPrint print;
     assertionFailed(print.func(), "x > 0", "x was -1", "/any/src/tesh/sdk/a.cpp", 42);
     assertionFailed(print.func(), "ok", "", "/any/src/tesh/sdk/b.cpp", 7);
-    EXPECT_EQ(
-        (std::vector<std::string>{
-            "\n>>> ASSERTION FAILED: tesh/sdk/a.cpp:42 (x > 0) x was -1",
-            "\n>>> ASSERTION FAILED: tesh/sdk/b.cpp:7 (ok) ",
-        }),
+    EXPECT_EQ((std::vector<std::string>{
+                  "\n>>> ASSERTION FAILED: tesh/sdk/a.cpp:42 (x > 0) x was -1",
+                  "\n>>> ASSERTION FAILED: tesh/sdk/b.cpp:7 (ok) ",
+              }),
         print.texts);
 }
 
@@ -183,11 +183,10 @@ TEST(AssertionReportTest, checkReportsOnlyAFailedConditionAndPassesItsValueOn)
 
     const int line = __LINE__ + 1;
     EXPECT_FALSE(TESH_KIT_CHECK(print.func(), 1 + 1 == 3, "arithmetic"));
-    EXPECT_EQ(
-        (std::vector<std::string>{
-            "\n>>> ASSERTION FAILED: " + relativeSrcFilename(__FILE__) + ":" + std::to_string(line)
-                + " (1 + 1 == 3) arithmetic",
-        }),
+    EXPECT_EQ((std::vector<std::string>{
+                  "\n>>> ASSERTION FAILED: " + relativeSrcFilename(__FILE__) + ":" + std::to_string(line)
+                      + " (1 + 1 == 3) arithmetic",
+              }),
         print.texts);
 }
 
@@ -207,8 +206,7 @@ TEST(PrintLineTest, linesFromConcurrentThreadsStayWhole)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([t]()
-        {
+        threads.emplace_back([t]() {
             for (int i = 0; i < kLines; ++i)
                 printLine("[thread " + std::to_string(t) + "] ", "line " + std::to_string(i));
         });

@@ -32,7 +32,8 @@ TEST(LibContextEmptyNameTest, emptyNameIsReportedAndStoredAsIncorrectNameWhichTh
     const auto reports = assertionReports(capture.text());
     EXPECT_EQ("incorrectly_named_lib_context", sdk::libContext().name());
     ASSERT_EQ(1u, reports.size());
-    EXPECT_EQ("Attempt to change LibContext name from \"incorrectly_named_lib_context\" to \"late\".", reports[0].message);
+    EXPECT_EQ(
+        "Attempt to change LibContext name from \"incorrectly_named_lib_context\" to \"late\".", reports[0].message);
 }
 
 } // namespace

@@ -30,8 +30,7 @@ void expectRenameRefused(const RefusedRename& rename, const std::string& current
     EXPECT_EQ("[tesh::sdk::LibContext] ", reports[0].prefix);
     EXPECT_EQ(reportedSdkSourcePath("tesh/sdk/helpers/lib_context.cpp"), reports[0].sourcePath);
     EXPECT_EQ("m_name == kDefaultName || m_name == std::string(name)", reports[0].condition);
-    EXPECT_EQ(
-        "Attempt to change LibContext name from \"" + currentName + "\" to " + rename.quotedNewName + ".",
+    EXPECT_EQ("Attempt to change LibContext name from \"" + currentName + "\" to " + rename.quotedNewName + ".",
         reports[0].message);
 }
 

@@ -63,8 +63,7 @@ TEST(LibContextRegistryTest, secondRegistryIsRefusedWithAReportAndTheFirstKept)
     EXPECT_GT(reports[0].line, 0);
     EXPECT_EQ("!m_refCountableRegistry", reports[0].condition);
     EXPECT_EQ("LibContext refCountableRegistry has already been set.", reports[0].message);
-    EXPECT_EQ(
-        ">>> ASSERTION FAILED: " + kLibContextSource + ":" + std::to_string(reports[0].line)
+    EXPECT_EQ(">>> ASSERTION FAILED: " + kLibContextSource + ":" + std::to_string(reports[0].line)
             + " (!m_refCountableRegistry) LibContext refCountableRegistry has already been set.",
         lines[1]);
 }

@@ -37,20 +37,16 @@ Ptr<const IAttribute> makeAttribute(const std::string& name, const std::string& 
 
 // Every test fails when it leaves an attribute or item alive, e.g. one that an item forgot to release.
 class AttributeTest: public test::NoLeakTest
-{
-};
+{};
 
 class ObjectMetadataTest: public test::NoLeakTest
-{
-};
+{};
 
 class EventMetadataTest: public test::NoLeakTest
-{
-};
+{};
 
 class MetadataItemsTest: public test::NoLeakTest
-{
-};
+{};
 
 void expectBox(const Rect& actual, float x, float y, float width, float height)
 {
@@ -312,12 +308,10 @@ TEST_F(MetadataItemsTest, nullDestinationIsReportedWithoutCrashing)
         const char* sourceFileName;
     };
     const std::vector<Row> rows{
-        {"event getTrackId", [&] { eventSlots->getTrackId(nullptr); },
-            "[event_metadata] ", "event_metadata.cpp"},
-        {"object getTrackId", [&] { objectSlots->getTrackId(nullptr); },
-            "[object_metadata] ", "object_metadata.cpp"},
-        {"object getBoundingBox", [&] { objectSlots->getBoundingBox(nullptr); },
-            "[object_metadata] ", "object_metadata.cpp"},
+        {"event getTrackId", [&] { eventSlots->getTrackId(nullptr); }, "[event_metadata] ", "event_metadata.cpp"},
+        {"object getTrackId", [&] { objectSlots->getTrackId(nullptr); }, "[object_metadata] ", "object_metadata.cpp"},
+        {"object getBoundingBox", [&] { objectSlots->getBoundingBox(nullptr); }, "[object_metadata] ",
+            "object_metadata.cpp"},
     };
 
     for (const Row& row: rows)

@@ -205,8 +205,7 @@ TYPED_TEST(CompoundPacketTest, nullItemIsReportedAndNotAdded)
 
     test::StderrCapture capture;
     packet->addItem(nullptr);
-    expectOneAssertionReport(
-        capture, TypeParam::kPrefix, TypeParam::kSourceFileName, TypeParam::kNullItemCondition);
+    expectOneAssertionReport(capture, TypeParam::kPrefix, TypeParam::kSourceFileName, TypeParam::kNullItemCondition);
     EXPECT_EQ(packet->count(), 1);
 }
 
@@ -296,8 +295,7 @@ TEST_F(BestShotPacketTest, nullDestinationIsReportedWithoutCrashing)
 // Interface queries
 
 class MetadataPacketsTest: public test::NoLeakTest
-{
-};
+{};
 
 TEST_F(MetadataPacketsTest, answersExactlyTheIdsOfItsInterfaceFamily)
 {

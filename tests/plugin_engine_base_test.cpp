@@ -39,12 +39,12 @@ void PrintTo(ErrorCode errorCode, std::ostream* os)
 namespace tesh::test {
 namespace {
 
+using sdk::adopt;
 using sdk::ErrorCode;
+using sdk::makePtr;
 using sdk::Ptr;
 using sdk::Result;
 using sdk::Uuid;
-using sdk::adopt;
-using sdk::makePtr;
 using sdk::analytics::ActionResult;
 using sdk::analytics::IEngine;
 using sdk::analytics::IObjectTrackInfo;
@@ -115,8 +115,7 @@ Uuid uuidCountingFrom(uint8_t first)
 
 /** Relies on the base for everything. */
 class BarePlugin: public sdk::analytics::Plugin
-{
-};
+{};
 
 class OverridingPlugin: public sdk::analytics::Plugin
 {
@@ -124,9 +123,9 @@ public:
     using ObtainEngine = std::function<Result<IEngine*>()>;
 
     OverridingPlugin(std::string manifest, ObtainEngine obtainEngine):
-        m_manifest(std::move(manifest)), m_obtainEngine(std::move(obtainEngine))
-    {
-    }
+        m_manifest(std::move(manifest)),
+        m_obtainEngine(std::move(obtainEngine))
+    {}
 
     Result<IEngine*> doObtainEngine() override { return m_obtainEngine(); }
     std::string manifestString() const override { return m_manifest; }
@@ -140,10 +139,8 @@ private:
 class FactoryPlugin: public sdk::analytics::Plugin
 {
 public:
-    FactoryPlugin(std::string manifest, CreateEngine createEngine):
-        Plugin(std::move(manifest), std::move(createEngine))
-    {
-    }
+    FactoryPlugin(std::string manifest, CreateEngine createEngine): Plugin(std::move(manifest), std::move(createEngine))
+    {}
 
     /** Must lose against the constructor's manifest. */
     std::string manifestString() const override { return "{\"from\": \"manifestString\"}"; }
@@ -160,8 +157,7 @@ public:
 
     explicit MinimalEngine(bool enableOutput, std::string overridingPrefix = ""):
         Engine(enableOutput, std::move(overridingPrefix))
-    {
-    }
+    {}
 
     using Engine::printPrefix;
     using Engine::settings;
@@ -170,8 +166,7 @@ public:
 
     void obtainDeviceAgent(
         Result<sdk::analytics::IDeviceAgent*>* /*outResult*/, const sdk::IDeviceInfo* /*deviceInfo*/) override
-    {
-    }
+    {}
 };
 
 struct ExecutedAction
@@ -199,8 +194,7 @@ public:
         return m_settingsAnswer ? m_settingsAnswer() : Engine::settingsReceived();
     }
 
-    Result<ActionResult> executeAction(
-        const std::string& actionId,
+    Result<ActionResult> executeAction(const std::string& actionId,
         Uuid objectTrackId,
         Uuid deviceId,
         int64_t timestampUs,
@@ -208,8 +202,9 @@ public:
         const Settings& params) override
     {
         m_executedActions.push_back({actionId, objectTrackId, deviceId, timestampUs, objectTrackInfo.get(), params});
-        return m_actionAnswer ? m_actionAnswer() : Engine::executeAction(
-            actionId, objectTrackId, deviceId, timestampUs, std::move(objectTrackInfo), params);
+        return m_actionAnswer
+            ? m_actionAnswer()
+            : Engine::executeAction(actionId, objectTrackId, deviceId, timestampUs, std::move(objectTrackInfo), params);
     }
 
     void setSettingsAnswer(SettingsAnswer answer) { m_settingsAnswer = std::move(answer); }
@@ -251,11 +246,10 @@ TEST_F(PluginTest, creationAndDestructionLogTheAddressAndLibraryName)
     const std::string address = printfPointer(plugin.get());
     plugin.reset();
 
-    EXPECT_EQ(
-        (std::vector<std::string>{
-            kPluginPrefix + "Created IPlugin @" + address + " of " + libName(),
-            kPluginPrefix + "Destroyed IPlugin @" + address + " of " + libName(),
-        }),
+    EXPECT_EQ((std::vector<std::string>{
+                  kPluginPrefix + "Created IPlugin @" + address + " of " + libName(),
+                  kPluginPrefix + "Destroyed IPlugin @" + address + " of " + libName(),
+              }),
         capture.lines());
 }
 
@@ -284,8 +278,9 @@ TEST_F(PluginTest, getManifestWithoutOverrideReportsAssertionAndReturnsEmptyText
 
 TEST_F(PluginTest, obtainEngineWithoutOverrideFailsWithInternalErrorAndLogsIt)
 {
-    const std::string message = "Either doObtainEngine() should be overridden, or the constructor with "
-        "createEngine argument (deprecated) should be called.";
+    const std::string message
+        = "Either doObtainEngine() should be overridden, or the constructor with "
+          "createEngine argument (deprecated) should be called.";
     const auto plugin = makePtr<BarePlugin>();
     sdk::analytics::IPlugin* const host = plugin.get();
 
@@ -309,12 +304,10 @@ TEST_F(PluginTest, obtainEngineWithoutOverrideFailsWithInternalErrorAndLogsIt)
 TEST_F(PluginTest, overriddenManifestAndEngineReachTheHost)
 {
     IEngine* createdEngine = nullptr;
-    const auto plugin = makePtr<OverridingPlugin>("{\"id\": \"test.plugin\"}",
-        [&createdEngine]() -> Result<IEngine*>
-        {
-            createdEngine = new MinimalEngine(/*enableOutput*/ false);
-            return {sdk::Error{}, createdEngine};
-        });
+    const auto plugin = makePtr<OverridingPlugin>("{\"id\": \"test.plugin\"}", [&createdEngine]() -> Result<IEngine*> {
+        createdEngine = new MinimalEngine(/*enableOutput*/ false);
+        return {sdk::Error{}, createdEngine};
+    });
     sdk::analytics::IPlugin* const host = plugin.get();
 
     Result<sdk::IString*> manifest;
@@ -340,8 +333,9 @@ TEST_F(PluginTest, overriddenManifestAndEngineReachTheHost)
 
 TEST_F(PluginTest, errorFromDoObtainEngineIsPassedOnAndLogged)
 {
-    const auto plugin = makePtr<OverridingPlugin>("{}",
-        []() -> Result<IEngine*> { return {sdk::error(ErrorCode::otherError, "camera engine unavailable"), nullptr}; });
+    const auto plugin = makePtr<OverridingPlugin>("{}", []() -> Result<IEngine*> {
+        return {sdk::error(ErrorCode::otherError, "camera engine unavailable"), nullptr};
+    });
     sdk::analytics::IPlugin* const host = plugin.get();
 
     Result<IEngine*> result;
@@ -350,17 +344,15 @@ TEST_F(PluginTest, errorFromDoObtainEngineIsPassedOnAndLogged)
 
     EXPECT_EQ(ErrorSeen(ErrorCode::otherError, "camera engine unavailable"), takeError(&result.error));
     EXPECT_EQ(nullptr, result.value);
-    EXPECT_EQ(
-        std::vector<std::string>{kPluginPrefix + "ERROR: " + libName() + ": camera engine unavailable"},
+    EXPECT_EQ(std::vector<std::string>{kPluginPrefix + "ERROR: " + libName() + ": camera engine unavailable"},
         capture.lines());
 }
 
 TEST_F(PluginTest, olderConstructorServesItsManifestAndCreatesEnginesThroughTheFactory)
 {
     const sdk::analytics::Plugin* factoryArgument = nullptr;
-    const auto plugin = makePtr<FactoryPlugin>("{\"from\": \"constructor\"}",
-        [&factoryArgument](sdk::analytics::Plugin* owner) -> IEngine*
-        {
+    const auto plugin = makePtr<FactoryPlugin>(
+        "{\"from\": \"constructor\"}", [&factoryArgument](sdk::analytics::Plugin* owner) -> IEngine* {
             factoryArgument = owner;
             return new MinimalEngine(/*enableOutput*/ false);
         });
@@ -391,8 +383,7 @@ TEST_F(PluginTest, factoryReturningNullFailsWithOtherErrorAndLogsIt)
     EXPECT_EQ(ErrorSeen(ErrorCode::otherError, "Unable to create Engine"), takeError(&result.error));
     EXPECT_EQ(nullptr, result.value);
     EXPECT_EQ(
-        std::vector<std::string>{kPluginPrefix + "ERROR: " + libName() + ": Unable to create Engine"},
-        capture.lines());
+        std::vector<std::string>{kPluginPrefix + "ERROR: " + libName() + ": Unable to create Engine"}, capture.lines());
 }
 
 TEST_F(PluginTest, setUtilityProviderKeepsOneReferenceAndReleasesThePreviousOne)
@@ -434,12 +425,12 @@ TEST_F(PluginTest, answersToTheIdsOfEveryLevelOfItsInterface)
     const sdk::IRefCountable* const self = host;
 
     for (const char* id: {
-        "tesh::sdk::analytics::IPlugin",
-        "tesh::sdk::analytics::IIntegration",
-        "tesh::sdk::IPlugin",
-        "tesh::sdk::IIntegration",
-        "tesh::sdk::IRefCountable",
-    })
+             "tesh::sdk::analytics::IPlugin",
+             "tesh::sdk::analytics::IIntegration",
+             "tesh::sdk::IPlugin",
+             "tesh::sdk::IIntegration",
+             "tesh::sdk::IRefCountable",
+         })
     {
         SCOPED_TRACE(id);
         sdk::IRefCountable* const answer = host->queryInterface(id);
@@ -477,11 +468,10 @@ TEST_F(EngineTest, creationAndDestructionAreLoggedWhateverEnableOutput)
         engine.reset();
 
         const std::string prefix = enginePrefix(c.overridingPrefix);
-        EXPECT_EQ(
-            (std::vector<std::string>{
-                prefix + "Created IEngine @" + printfPointer(address) + " of " + libName(),
-                prefix + "Destroyed " + streamPointer(address),
-            }),
+        EXPECT_EQ((std::vector<std::string>{
+                      prefix + "Created IEngine @" + printfPointer(address) + " of " + libName(),
+                      prefix + "Destroyed " + streamPointer(address),
+                  }),
             capture.lines());
     }
 }
@@ -528,8 +518,7 @@ TEST_F(EngineTest, unusableSettingsMapFailsWithInvalidParamsAndLogsEvenWithOutpu
     const std::vector<Case> cases{
         {"null map", [] { return Ptr<sdk::IStringMap>(); }, "ERROR: stringMap is null"},
         {"negative count",
-            []
-            {
+            [] {
                 auto map = makePtr<HostStringMap>(std::initializer_list<HostStringMap::Pair>{{"a", "1"}});
                 map->setReportedCount(-1);
                 return Ptr<sdk::IStringMap>(map);
@@ -547,8 +536,8 @@ TEST_F(EngineTest, unusableSettingsMapFailsWithInvalidParamsAndLogsEvenWithOutpu
         StderrCapture capture;
         host->doSetSettings(&result, settings.get());
 
-        EXPECT_EQ(ErrorSeen(ErrorCode::invalidParams, "Unable to convert the input string map"),
-            takeError(&result.error));
+        EXPECT_EQ(
+            ErrorSeen(ErrorCode::invalidParams, "Unable to convert the input string map"), takeError(&result.error));
         EXPECT_EQ(nullptr, result.value);
         EXPECT_EQ(std::vector<std::string>{enginePrefix() + c.expectedLine}, capture.lines());
         EXPECT_TRUE(engine->settings().empty());
@@ -578,8 +567,7 @@ TEST_F(EngineTest, receivedSettingsAreLoggedWithOutputOn)
 {
     const auto engine = makePtr<MinimalEngine>(/*enableOutput*/ true);
     IEngine* const host = engine.get();
-    const auto settings = makePtr<HostStringMap>(
-        std::initializer_list<HostStringMap::Pair>{{"b", "x\"y"}, {"a", "1"}});
+    const auto settings = makePtr<HostStringMap>(std::initializer_list<HostStringMap::Pair>{{"b", "x\"y"}, {"a", "1"}});
 
     Result<sdk::ISettingsResponse*> result;
     StderrCapture capture;
@@ -587,14 +575,13 @@ TEST_F(EngineTest, receivedSettingsAreLoggedWithOutputOn)
 
     EXPECT_EQ(kSuccess, takeError(&result.error));
     const std::string p = enginePrefix();
-    EXPECT_EQ(
-        (std::vector<std::string>{
-            p + "Received settings:",
-            p + "{",
-            p + "    \"b\": \"x\\\"y\",",
-            p + "    \"a\": \"1\"",
-            p + "}",
-        }),
+    EXPECT_EQ((std::vector<std::string>{
+                  p + "Received settings:",
+                  p + "{",
+                  p + "    \"b\": \"x\\\"y\",",
+                  p + "    \"a\": \"1\"",
+                  p + "}",
+              }),
         capture.lines());
 }
 
@@ -603,14 +590,12 @@ TEST_F(EngineTest, settingsReceivedSeesTheMergedSettingsAndItsResultIsTheSlotRes
     const auto engine = makePtr<RecordingEngine>(/*enableOutput*/ false);
     IEngine* const host = engine.get();
     const sdk::ISettingsResponse* answered = nullptr;
-    engine->setSettingsAnswer(
-        [&answered]() -> Result<sdk::ISettingsResponse*>
-        {
-            auto response = makePtr<sdk::SettingsResponse>();
-            response->setValue("shown", "yes");
-            answered = response.get();
-            return {sdk::Error{}, response.releasePtr()};
-        });
+    engine->setSettingsAnswer([&answered]() -> Result<sdk::ISettingsResponse*> {
+        auto response = makePtr<sdk::SettingsResponse>();
+        response->setValue("shown", "yes");
+        answered = response.get();
+        return {sdk::Error{}, response.releasePtr()};
+    });
 
     const auto first = makePtr<HostStringMap>(std::initializer_list<HostStringMap::Pair>{{"a", "1"}});
     Result<sdk::ISettingsResponse*> result;
@@ -619,8 +604,9 @@ TEST_F(EngineTest, settingsReceivedSeesTheMergedSettingsAndItsResultIsTheSlotRes
     EXPECT_EQ(answered, result.value);
     adopt(result.value);
 
-    engine->setSettingsAnswer(
-        []() -> Result<sdk::ISettingsResponse*> { return {sdk::error(ErrorCode::otherError, "refused"), nullptr}; });
+    engine->setSettingsAnswer([]() -> Result<sdk::ISettingsResponse*> {
+        return {sdk::error(ErrorCode::otherError, "refused"), nullptr};
+    });
     const auto second = makePtr<HostStringMap>(std::initializer_list<HostStringMap::Pair>{{"b", "2"}});
     Result<sdk::ISettingsResponse*> failed;
     host->doSetSettings(&failed, second.get());
@@ -628,8 +614,7 @@ TEST_F(EngineTest, settingsReceivedSeesTheMergedSettingsAndItsResultIsTheSlotRes
     EXPECT_EQ(nullptr, failed.value);
 
     EXPECT_EQ(
-        (std::vector<Settings>{{{"a", "1"}}, {{"a", "1"}, {"b", "2"}}}),
-        engine->settingsSeenBySettingsReceived());
+        (std::vector<Settings>{{{"a", "1"}}, {{"a", "1"}, {"b", "2"}}}), engine->settingsSeenBySettingsReceived());
 }
 
 TEST_F(EngineTest, getPluginSideSettingsLeavesThePresetResultUnchanged)
@@ -678,8 +663,7 @@ TEST_F(EngineTest, doExecuteActionWithNullActionFailsAndLogsWhateverEnableOutput
         EXPECT_EQ(ErrorSeen(ErrorCode::invalidParams, "Action is null"), takeError(&result.error));
         EXPECT_EQ(nullptr, result.value.url);
         EXPECT_EQ(nullptr, result.value.message);
-        EXPECT_EQ(
-            std::vector<std::string>{enginePrefix() + "doExecuteAction(): INTERNAL ERROR: action is null"},
+        EXPECT_EQ(std::vector<std::string>{enginePrefix() + "doExecuteAction(): INTERNAL ERROR: action is null"},
             capture.lines());
         EXPECT_TRUE(engine->executedActions().empty());
     }
@@ -692,8 +676,8 @@ Ptr<Action> fullAction(Ptr<IObjectTrackInfo> objectTrackInfo)
     action->setDeviceId(uuidCountingFrom(0xA0));
     action->setTimestampUs(1234567890123);
     action->setObjectTrackInfo(std::move(objectTrackInfo));
-    action->setParams(Ptr<sdk::IStringMap>(makePtr<HostStringMap>(
-        std::initializer_list<HostStringMap::Pair>{{"zone", "2"}, {"mode", "full"}})));
+    action->setParams(Ptr<sdk::IStringMap>(
+        makePtr<HostStringMap>(std::initializer_list<HostStringMap::Pair>{{"zone", "2"}, {"mode", "full"}})));
     return action;
 }
 
@@ -722,13 +706,11 @@ TEST_F(EngineTest, doExecuteActionHandsTheUnpackedActionToExecuteActionAndReturn
     const auto trackInfo = makePtr<ObjectTrackInfo>();
     const auto action = fullAction(Ptr<IObjectTrackInfo>(trackInfo));
     const sdk::IString* answeredUrl = nullptr;
-    engine->setActionAnswer(
-        [&answeredUrl]() -> Result<ActionResult>
-        {
-            auto* const url = new sdk::String("http://127.0.0.1/track");
-            answeredUrl = url;
-            return {sdk::Error{}, {url, new sdk::String("done")}};
-        });
+    engine->setActionAnswer([&answeredUrl]() -> Result<ActionResult> {
+        auto* const url = new sdk::String("http://127.0.0.1/track");
+        answeredUrl = url;
+        return {sdk::Error{}, {url, new sdk::String("done")}};
+    });
 
     Result<ActionResult> result;
     host->doExecuteAction(&result, action.get());
@@ -765,21 +747,20 @@ TEST_F(EngineTest, doExecuteActionWithOutputOnLogsTheActionBlock)
 
     EXPECT_EQ(kSuccess, takeError(&result.error));
     const std::string p = enginePrefix();
-    EXPECT_EQ(
-        (std::vector<std::string>{
-            p + "doExecuteAction():",
-            p + "{",
-            p + "    actionId: \"tesh.qv.Reset\"",
-            p + "    objectTrackId: {00010203-0405-0607-0809-0A0B0C0D0E0F}",
-            p + "    deviceId: {A0A1A2A3-A4A5-A6A7-A8A9-AAABACADAEAF}",
-            p + "    timestampUs: 1234567890123",
-            p + "    params:",
-            p + "    {",
-            p + "        \"zone\": \"2\",",
-            p + "        \"mode\": \"full\"",
-            p + "    }",
-            p + "}",
-        }),
+    EXPECT_EQ((std::vector<std::string>{
+                  p + "doExecuteAction():",
+                  p + "{",
+                  p + "    actionId: \"tesh.qv.Reset\"",
+                  p + "    objectTrackId: {00010203-0405-0607-0809-0A0B0C0D0E0F}",
+                  p + "    deviceId: {A0A1A2A3-A4A5-A6A7-A8A9-AAABACADAEAF}",
+                  p + "    timestampUs: 1234567890123",
+                  p + "    params:",
+                  p + "    {",
+                  p + "        \"zone\": \"2\",",
+                  p + "        \"mode\": \"full\"",
+                  p + "    }",
+                  p + "}",
+              }),
         capture.lines());
 }
 
@@ -792,8 +773,7 @@ TEST_F(EngineTest, doExecuteActionWithUnusableParamsFailsWithInvalidParams)
     };
     const std::vector<Case> cases{
         {"negative count",
-            []
-            {
+            [] {
                 auto map = makePtr<HostStringMap>(std::initializer_list<HostStringMap::Pair>{{"k", "v"}});
                 map->setReportedCount(-3);
                 return Ptr<sdk::IStringMap>(map);

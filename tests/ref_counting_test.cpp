@@ -86,7 +86,8 @@ using QueryInterfaceTest = RefCountingTest;
 TEST_F(QueryInterfaceTest, everyLevelOfTheFamilyAndTheRootAnswerWithTheObjectAndANewReference)
 {
     const auto widget = adopt(newWidget());
-    for (const char* id: {"tesh::test::IWidget2", "tesh::test::IWidget1", "tesh::test::IWidget", "tesh::sdk::IRefCountable"})
+    for (const char* id:
+        {"tesh::test::IWidget2", "tesh::test::IWidget1", "tesh::test::IWidget", "tesh::sdk::IRefCountable"})
     {
         SCOPED_TRACE(id);
         const int countBefore = widget->refCount();
@@ -231,8 +232,7 @@ TEST_F(LifetimeTest, concurrentAddRefAndReleaseRefDeleteExactlyOnce)
     for (int t = 0; t < kThreads; ++t)
     {
         widget->addRef(); // the thread's own reference, dropped when it is done
-        threads.emplace_back([&]()
-        {
+        threads.emplace_back([&]() {
             while (!go.load())
                 std::this_thread::yield();
             for (int i = 0; i < kRounds; ++i)
@@ -262,8 +262,7 @@ TEST_F(LifetimeTest, concurrentCopiesOfOneSharedPtrLeaveTheCountAsItWas)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([&]()
-        {
+        threads.emplace_back([&]() {
             for (int i = 0; i < kRounds; ++i)
                 Ptr<Widget> copy(shared);
         });

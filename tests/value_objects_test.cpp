@@ -293,15 +293,14 @@ TEST_F(FromStringMapTest, outputListsThePairsInSourceOrderAsQuotedLiterals)
 {
     const auto source = makeHostStringMap({{"zeta", "1"}, {"q\"k", "tab\there"}, {"alpha", ""}});
     EXPECT_TRUE(take(/*enableOutput*/ true, source.get(), "Received settings", 2));
-    EXPECT_EQ(
-        (std::vector<std::string>{
-            "[engine_x]   Received settings:",
-            "[engine_x]   {",
-            R"([engine_x]       "zeta": "1",)",
-            R"([engine_x]       "q\"k": "tab\there",)",
-            R"([engine_x]       "alpha": "")",
-            "[engine_x]   }",
-        }),
+    EXPECT_EQ((std::vector<std::string>{
+                  "[engine_x]   Received settings:",
+                  "[engine_x]   {",
+                  R"([engine_x]       "zeta": "1",)",
+                  R"([engine_x]       "q\"k": "tab\there",)",
+                  R"([engine_x]       "alpha": "")",
+                  "[engine_x]   }",
+              }),
         lines);
 }
 
@@ -364,8 +363,7 @@ TEST(RandomUuidTest, drawsFromManyThreadsAreAllWellFormedAndDistinct)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([&drawn, t]()
-        {
+        threads.emplace_back([&drawn, t]() {
             for (int i = 0; i < kDraws; ++i)
                 drawn[static_cast<size_t>(t)].push_back(sdk::randomUuid());
         });
@@ -387,7 +385,8 @@ TEST(RandomUuidTest, drawsFromManyThreadsAreAllWellFormedAndDistinct)
 
 TEST(UuidToTextTest, formatFlagsCombine)
 {
-    const sdk::Uuid known{{0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef, 0xfe, 0xdc, 0xba, 0x98, 0x76, 0x54, 0x32, 0x10}};
+    const sdk::Uuid known{
+        {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef, 0xfe, 0xdc, 0xba, 0x98, 0x76, 0x54, 0x32, 0x10}};
     const std::pair<int, std::string> cases[] = {
         {0, "0123456789abcdeffedcba9876543210"},
         {sdk::uuidUppercase, "0123456789ABCDEFFEDCBA9876543210"},

@@ -140,8 +140,7 @@ struct PiecesCase
     std::optional<std::string> list;
 };
 
-void expectPieces(
-    const std::vector<PiecesCase>& cases, std::optional<std::string> (*parse)(std::string_view))
+void expectPieces(const std::vector<PiecesCase>& cases, std::optional<std::string> (*parse)(std::string_view))
 {
     for (const PiecesCase& c: cases)
     {
@@ -299,8 +298,8 @@ TEST(ParseRegionPieces, handlesALongAnswerWithoutDeepRecursion)
 {
     // The two pieces of kTwoPieces with long runs of their inner points, which the outline writes once.
     const std::size_t runLength = kLongAnswerBytes / 16;
-    const std::string value =
-        "2;0,100," + repeat("500,500,", runLength) + "999,100;999,200," + repeat("500,800,", runLength) + "0,200";
+    const std::string value
+        = "2;0,100," + repeat("500,500,", runLength) + "999,100;999,200," + repeat("500,800,", runLength) + "0,200";
     ASSERT_GT(value.size(), kLongAnswerBytes);
     std::optional<std::string> list;
     ASSERT_TRUE(runOnSmallStack([&] { list = parseRegionPieces(value); }));

@@ -71,10 +71,10 @@ void startOrSkip(qvcam::CameraSimulator* camera)
     FAIL() << "the simulated camera cannot listen: " << error;
 }
 
-#define START_CAMERA(camera) \
-    startOrSkip(&(camera)); \
+#define START_CAMERA(camera)              \
+    startOrSkip(&(camera));               \
     if (HasFatalFailure() || IsSkipped()) \
-        return
+    return
 
 struct Outcome
 {
@@ -84,8 +84,7 @@ struct Outcome
     Clock::duration elapsed{};
 };
 
-Outcome request(
-    const std::string& address,
+Outcome request(const std::string& address,
     const std::string& path,
     const CameraRequestLimits& limits = {},
     const std::string& password = kPassword)
@@ -184,8 +183,8 @@ TEST(CameraRequest, failsQuicklyWhenTheCameraGivesNoUsableAnswer)
             [](qvcam::CameraSimulatorOptions* options) { options->neverAnswer = true; }, kPassword, kShortLimits,
             curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)},
         {"an answer longer than the cap is cut off", 47,
-            [](qvcam::CameraSimulatorOptions* options) { options->answerPadding = kMaxCameraAnswerBytes; },
-            kPassword, {}, "answer longer than"},
+            [](qvcam::CameraSimulatorOptions* options) { options->answerPadding = kMaxCameraAnswerBytes; }, kPassword,
+            {}, "answer longer than"},
         {"a connection closed without an answer", 48,
             [](qvcam::CameraSimulatorOptions* options) { options->dropShare = 1; }, kPassword, {},
             curl_easy_strerror(CURLE_GOT_NOTHING)},
@@ -198,8 +197,8 @@ TEST(CameraRequest, failsQuicklyWhenTheCameraGivesNoUsableAnswer)
         qvcam::CameraSimulator camera(options);
         START_CAMERA(camera);
 
-        const Outcome outcome =
-            request(qvcam::loopbackAddressForTest(c.loopbackHost), readPath(kSensitivity), c.limits, c.password);
+        const Outcome outcome
+            = request(qvcam::loopbackAddressForTest(c.loopbackHost), readPath(kSensitivity), c.limits, c.password);
         EXPECT_FALSE(outcome.ok);
         EXPECT_NE(outcome.error.find(c.error), std::string::npos) << outcome.error;
         EXPECT_LT(outcome.elapsed, kQuickFailure);
@@ -218,13 +217,13 @@ TEST(CameraRequest, acceptsAnAnswerOfExactlyTheCapButNotOneByteMore)
     const std::string address = qvcam::loopbackAddressForTest(54);
     const std::string answer = kSensitivity + "=1" + std::string(kPadding, 'x') + "\r\n";
 
-    const Outcome fits = request(address, readPath(kSensitivity), {kCameraConnectTimeoutMs, kCameraRequestTimeoutMs,
-        answer.size()});
+    const Outcome fits
+        = request(address, readPath(kSensitivity), {kCameraConnectTimeoutMs, kCameraRequestTimeoutMs, answer.size()});
     ASSERT_TRUE(fits.ok) << fits.error;
     EXPECT_EQ(fits.body, answer);
 
-    const Outcome tooLong = request(address, readPath(kSensitivity), {kCameraConnectTimeoutMs,
-        kCameraRequestTimeoutMs, answer.size() - 1});
+    const Outcome tooLong = request(
+        address, readPath(kSensitivity), {kCameraConnectTimeoutMs, kCameraRequestTimeoutMs, answer.size() - 1});
     EXPECT_FALSE(tooLong.ok);
     EXPECT_LE(tooLong.body.size(), answer.size() - 1) << "nothing beyond the cap is kept";
 }
@@ -347,12 +346,9 @@ TEST(CameraRequest, countsForbiddenAsAFailedRequest)
     listenOrSkip(&listener, address, 1);
     if (HasFatalFailure() || IsSkipped())
         return;
-    std::thread server(
-        [&listener]
-        {
-            listener.answerOnce(
-                "HTTP/1.1 403 Forbidden\r\nContent-Length: 11\r\nConnection: close\r\n\r\nForbidden\r\n");
-        });
+    std::thread server([&listener] {
+        listener.answerOnce("HTTP/1.1 403 Forbidden\r\nContent-Length: 11\r\nConnection: close\r\n\r\nForbidden\r\n");
+    });
 
     const Outcome outcome = request(address, readPath(kSensitivity));
     server.join();
@@ -391,21 +387,19 @@ TEST(CameraRequest, servesManyThreadsAtOnce)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back(
-            [&, t]
+        threads.emplace_back([&, t] {
+            const int index = t % 8;
+            const std::string name = "AIX_LINE_COUNTOSD_STRING" + std::to_string(index);
+            const std::string expected = name + "=%L" + std::to_string(index + 1) + "%\r\n";
+            while (!go)
+                std::this_thread::yield();
+            for (int i = 0; i < kRequestsPerThread; ++i)
             {
-                const int index = t % 8;
-                const std::string name = "AIX_LINE_COUNTOSD_STRING" + std::to_string(index);
-                const std::string expected = name + "=%L" + std::to_string(index + 1) + "%\r\n";
-                while (!go)
-                    std::this_thread::yield();
-                for (int i = 0; i < kRequestsPerThread; ++i)
-                {
-                    std::string body;
-                    if (sendCameraRequest(readPath(name), kUser, kPassword, address, &body) && body == expected)
-                        ++correct;
-                }
-            });
+                std::string body;
+                if (sendCameraRequest(readPath(name), kUser, kPassword, address, &body) && body == expected)
+                    ++correct;
+            }
+        });
     }
     go = true;
     for (std::thread& thread: threads)

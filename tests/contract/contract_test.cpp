@@ -234,8 +234,7 @@ private:
 // Value objects.
 
 class ValueObjects: public Contract
-{
-};
+{};
 
 TEST_F(ValueObjects, StringAnswersItsIdAndReadsBackItsText)
 {
@@ -280,8 +279,7 @@ TEST_F(ValueObjects, SettingsResponseHandsOutItsValuesWithANewReferenceAndNoErro
     const auto map = adopt(response->values());
     ASSERT_NE(nullptr, map);
     EXPECT_EQ(2, refCountOf(map.get())) << "one reference for the response, one for the caller";
-    EXPECT_EQ((std::map<std::string, std::string>{{"AIX_SENSITIVITY", "7"}, {"HL_DURATION", "3"}}),
-        pairsOf(map.get()));
+    EXPECT_EQ((std::map<std::string, std::string>{{"AIX_SENSITIVITY", "7"}, {"HL_DURATION", "3"}}), pairsOf(map.get()));
     EXPECT_EQ(nullptr, adopt(response->errors()).get());
     EXPECT_EQ(nullptr, adopt(response->model()).get());
 }
@@ -300,16 +298,15 @@ TEST_F(ValueObjects, AttributeReadsBackTypeNameValueAndConfidence)
 // Metadata items.
 
 class MetadataItems: public Contract
-{
-};
+{};
 
 TEST_F(MetadataItems, ObjectMetadataReadsBackTypeTrackBoxAndAttributesInOrder)
 {
     const auto trackId = trackIdOf(0x10);
     const contract_factory::Box box{0.125F, 0.25F, 0.5F, 0.375F};
     const contract_factory::AttributeFields attributes[] = {{0, "Gender", "Man", 0.5F}, {2, "Age", "Adult", 0.25F}};
-    const auto object = adopt<IObjectMetadata>(
-        contract_factory::newObjectMetadata("tesh.qv.Human", trackId, box, attributes, 2));
+    const auto object
+        = adopt<IObjectMetadata>(contract_factory::newObjectMetadata("tesh.qv.Human", trackId, box, attributes, 2));
     expectRefCountingSlots(object.get(), {"tesh::sdk::analytics::IObjectMetadata", "tesh::sdk::analytics::IMetadata"},
         {"tesh::sdk::analytics::IEventMetadata", "tesh::sdk::IAttribute"});
 
@@ -360,8 +357,8 @@ TEST_F(MetadataItems, EventMetadataReadsBackCaptionDescriptionStateAndTrack)
     expectSameTrackId(trackId, readTrackId);
     EXPECT_STREQ("", event->auxiliaryText());
 
-    const auto inactive = adopt<IEventMetadata>(
-        contract_factory::newEventMetadata("tesh.qv.Tampering", "", "", false, trackIdOf(0)));
+    const auto inactive
+        = adopt<IEventMetadata>(contract_factory::newEventMetadata("tesh.qv.Tampering", "", "", false, trackIdOf(0)));
     EXPECT_FALSE(inactive->isActive());
 }
 
@@ -369,16 +366,15 @@ TEST_F(MetadataItems, EventMetadataReadsBackCaptionDescriptionStateAndTrack)
 // Metadata packets.
 
 class MetadataPackets: public Contract
-{
-};
+{};
 
 TEST_F(MetadataPackets, ObjectPacketReadsBackTimeDurationAndItemsWithNewReferences)
 {
     const contract_factory::Box box{0.1F, 0.2F, 0.3F, 0.4F};
-    const auto car = adopt<IObjectMetadata>(
-        contract_factory::newObjectMetadata("tesh.qv.Car", trackIdOf(1), box, nullptr, 0));
-    const auto bus = adopt<IObjectMetadata>(
-        contract_factory::newObjectMetadata("tesh.qv.Bus", trackIdOf(2), box, nullptr, 0));
+    const auto car
+        = adopt<IObjectMetadata>(contract_factory::newObjectMetadata("tesh.qv.Car", trackIdOf(1), box, nullptr, 0));
+    const auto bus
+        = adopt<IObjectMetadata>(contract_factory::newObjectMetadata("tesh.qv.Bus", trackIdOf(2), box, nullptr, 0));
     void* const items[] = {car.get(), bus.get()};
     const auto packet = adopt<IObjectMetadataPacket>(contract_factory::newObjectMetadataPacket(1000, 1, items, 2));
     EXPECT_EQ(2, refCountOf(car.get())) << "the packet holds a reference of its own";
@@ -467,9 +463,10 @@ class HostDeviceInfo: public HostObject<IDeviceInfo>
 {
 public:
     HostDeviceInfo(std::string id, std::string vendor):
-        HostObject({"tesh::sdk::IDeviceInfo"}), m_id(std::move(id)), m_vendor(std::move(vendor))
-    {
-    }
+        HostObject({"tesh::sdk::IDeviceInfo"}),
+        m_id(std::move(id)),
+        m_vendor(std::move(vendor))
+    {}
 
     const char* id() const override { return noted("id", m_id); }
     const char* vendor() const override { return noted("vendor", m_vendor); }
@@ -537,8 +534,7 @@ public:
         HostObject({"tesh::sdk::analytics::ICustomMetadataPacket", "tesh::sdk::analytics::IDataPacket"}),
         m_timestampUs(timestampUs),
         m_bytes(std::move(bytes))
-    {
-    }
+    {}
 
     int64_t timestampUs() const override
     {
@@ -577,8 +573,7 @@ public:
             "tesh::sdk::analytics::IDataPacket"}),
         m_width(width),
         m_height(height)
-    {
-    }
+    {}
 
     int64_t timestampUs() const override
     {
@@ -638,9 +633,9 @@ class HostPlainDataPacket: public HostObject<IDataPacket>
 {
 public:
     explicit HostPlainDataPacket(int64_t timestampUs):
-        HostObject({"tesh::sdk::analytics::IDataPacket"}), m_timestampUs(timestampUs)
-    {
-    }
+        HostObject({"tesh::sdk::analytics::IDataPacket"}),
+        m_timestampUs(timestampUs)
+    {}
 
     int64_t timestampUs() const override { return m_timestampUs; }
 
@@ -762,8 +757,7 @@ class PluginObjects: public Contract
 protected:
     Held<IPlugin> newPlugin()
     {
-        return adopt<IPlugin>(
-            contract_factory::newPlugin({kPluginManifest, kEngineManifest, kAgentManifest, kVendor}));
+        return adopt<IPlugin>(contract_factory::newPlugin({kPluginManifest, kEngineManifest, kAgentManifest, kVendor}));
     }
 
     Held<IEngine> obtainEngine(IPlugin* plugin)
@@ -1013,8 +1007,9 @@ TEST_F(DeviceAgentSlots, AgentReportsWhatItReadFromTheDeviceAndFromAVideoFrame)
     EXPECT_EQ("0 ", push(frame.get()));
     EXPECT_EQ(1, frame->calls("width"));
     EXPECT_EQ(1, frame->calls("height"));
-    EXPECT_EQ(0, frame->calls("codec") + frame->calls("data") + frame->calls("dataSize") + frame->calls("context")
-        + frame->calls("flags"));
+    EXPECT_EQ(0,
+        frame->calls("codec") + frame->calls("data") + frame->calls("dataSize") + frame->calls("context")
+            + frame->calls("flags"));
     EXPECT_TRUE(m_handler->packets().empty());
 
     const auto values = pluginSideSettings();

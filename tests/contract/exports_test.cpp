@@ -12,7 +12,7 @@
 #include "host_view.h"
 
 #ifndef QV_PLUGIN_LIBRARY
-    #error "QV_PLUGIN_LIBRARY must name the built shared library"
+#    error "QV_PLUGIN_LIBRARY must name the built shared library"
 #endif
 
 namespace {

@@ -82,8 +82,7 @@ struct Texts
         engineManifest(textOf(setup.engineManifest)),
         deviceAgentManifest(textOf(setup.deviceAgentManifest)),
         compatibleVendor(textOf(setup.compatibleVendor))
-    {
-    }
+    {}
 
     std::string pluginManifest;
     std::string engineManifest;
@@ -130,10 +129,7 @@ public:
         m_observed["activeValues"] = joined(pairs);
     }
 
-    Result<ISettingsResponse*> settingsReceived() override
-    {
-        return {Error{}, responseWith(settings()).releasePtr()};
-    }
+    Result<ISettingsResponse*> settingsReceived() override { return {Error{}, responseWith(settings()).releasePtr()}; }
 
     bool pushCompressedVideoFrame(const ICompressedVideoPacket* videoFrame) override
     {
@@ -181,13 +177,9 @@ public:
         *outResult = {Error{}, new ContractDeviceAgent(deviceInfo, m_texts.deviceAgentManifest)};
     }
 
-    Result<ISettingsResponse*> settingsReceived() override
-    {
-        return {Error{}, responseWith(settings()).releasePtr()};
-    }
+    Result<ISettingsResponse*> settingsReceived() override { return {Error{}, responseWith(settings()).releasePtr()}; }
 
-    Result<ActionResult> executeAction(
-        const std::string& actionId,
+    Result<ActionResult> executeAction(const std::string& actionId,
         Uuid objectTrackId,
         Uuid deviceId,
         int64_t timestampUs,

@@ -89,9 +89,9 @@ class HostStringMap: public HostObject<host_view::IStringMap>
 {
 public:
     explicit HostStringMap(std::map<std::string, std::string> pairs):
-        HostObject({"tesh::sdk::IStringMap"}), m_pairs(std::move(pairs))
-    {
-    }
+        HostObject({"tesh::sdk::IStringMap"}),
+        m_pairs(std::move(pairs))
+    {}
 
     int count() const override
     {

@@ -140,8 +140,7 @@ public:
 };
 
 class IMetadataPacket: public IDataPacket
-{
-};
+{};
 
 class ICompoundMetadataPacket: public IMetadataPacket
 {
@@ -228,8 +227,7 @@ public:
 /** The engine handler, the utility provider, the needed metadata types and object track info are
  * only held or passed through by the library: no slots of their own are called. */
 class IOpaqueHostObject: public IRefCountable
-{
-};
+{};
 
 class IAction: public IRefCountable
 {
@@ -276,7 +274,9 @@ public:
     virtual void doExecuteAction(Result<ActionResult>* outResult, const IAction* action) = 0; //< Slot 10.
     virtual void setHandler(IOpaqueHostObject* handler) = 0; //< Slot 11.
     virtual void onActiveSettingChanged( //< Slot 12.
-        Result<IRefCountable*>* outResult, const IActiveSettingChangedAction* action) = 0;
+        Result<IRefCountable*>* outResult,
+        const IActiveSettingChangedAction* action)
+        = 0;
 };
 
 /** The consuming device agent, all versions of its family in one table. */
@@ -288,11 +288,15 @@ public:
     virtual void getManifest(Result<IString*>* outResult) const = 0; //< Slot 6.
     virtual void setHandler(IDeviceAgentHandler* handler) = 0; //< Slot 7.
     virtual void neededMetadataTypes( //< Slot 8.
-        Result<void>* outResult, const IOpaqueHostObject* neededMetadataTypes) = 0;
+        Result<void>* outResult,
+        const IOpaqueHostObject* neededMetadataTypes)
+        = 0;
     virtual void doPushDataPacket(Result<void>* outResult, IDataPacket* dataPacket) = 0; //< Slot 9.
     virtual void finalize() = 0; //< Slot 10.
     virtual void onActiveSettingChanged( //< Slot 11.
-        Result<IRefCountable*>* outResult, const IActiveSettingChangedAction* action) = 0;
+        Result<IRefCountable*>* outResult,
+        const IActiveSettingChangedAction* action)
+        = 0;
 };
 
 // ---------------------------------------------------------------------------------------------------

@@ -49,11 +49,9 @@ void checkIntegerAgainstStoi(const std::string& text)
         expected = std::stoi(text, &expectedEnd);
     }
     catch (const std::invalid_argument&)
-    {
-    }
+    {}
     catch (const std::out_of_range&)
-    {
-    }
+    {}
     std::size_t end = 0;
     const auto parsed = qv::parseDecimalInteger(text, &end);
     require(parsed == expected);
@@ -67,7 +65,8 @@ bool isPlainPointList(std::string_view list)
     while (true)
     {
         std::size_t used = 0;
-        const bool startsNumber = !list.empty() && (list.front() == '-' || (list.front() >= '0' && list.front() <= '9'));
+        const bool startsNumber
+            = !list.empty() && (list.front() == '-' || (list.front() >= '0' && list.front() <= '9'));
         if (!startsNumber || !qv::parseDecimalInteger(list, &used))
             return false;
         ++numbers;
@@ -112,8 +111,8 @@ void checkBorderCorner(const uint8_t* data, std::size_t size)
     if (!corner)
         return;
     require(qv::isOnBorder(a) && qv::isOnBorder(b) && a != b);
-    require((corner->x == 0 || corner->x == qv::kFrameBorderFar)
-        && (corner->y == 0 || corner->y == qv::kFrameBorderFar));
+    require(
+        (corner->x == 0 || corner->x == qv::kFrameBorderFar) && (corner->y == 0 || corner->y == qv::kFrameBorderFar));
 }
 
 int hexValue(char c)

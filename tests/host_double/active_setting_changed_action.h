@@ -12,23 +12,18 @@ namespace tesh::test {
 class ActiveSettingChangedAction: public HostObject<sdk::analytics::IActiveSettingChangedAction>
 {
 public:
-    ActiveSettingChangedAction(
-        NullableText activeSettingName,
+    ActiveSettingChangedAction(NullableText activeSettingName,
         sdk::Ptr<sdk::IStringMap> settingsValues,
         sdk::Ptr<sdk::IStringMap> params = nullptr):
         m_activeSettingName(std::move(activeSettingName)),
         m_settingsValues(std::move(settingsValues)),
         m_params(std::move(params))
-    {
-    }
+    {}
 
     const char* activeSettingName() const override { return m_activeSettingName.get(); }
     sdk::IStringMap* params() const override { return sdk::share(m_params.get()).releasePtr(); }
 
-    sdk::IStringMap* settingsValues() const override
-    {
-        return sdk::share(m_settingsValues.get()).releasePtr();
-    }
+    sdk::IStringMap* settingsValues() const override { return sdk::share(m_settingsValues.get()).releasePtr(); }
 
 private:
     const NullableText m_activeSettingName;

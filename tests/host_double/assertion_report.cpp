@@ -66,10 +66,7 @@ std::vector<AssertionReport> assertionReports(const std::string& capturedText)
 }
 
 void expectOneAssertionReport(
-    StderrCapture& capture,
-    const std::string& prefix,
-    const std::string& sourceFileName,
-    const std::string& condition)
+    StderrCapture& capture, const std::string& prefix, const std::string& sourceFileName, const std::string& condition)
 {
     const std::string& captured = capture.text();
     EXPECT_EQ(capture.lines().size(), 2U) << "captured: " << captured;

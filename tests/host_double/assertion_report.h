@@ -38,9 +38,6 @@ class StderrCapture;
  * its line, then the report with a relative path ending in the module's source file and the condition.
  */
 void expectOneAssertionReport(
-    StderrCapture& capture,
-    const std::string& prefix,
-    const std::string& sourceFileName,
-    const std::string& condition);
+    StderrCapture& capture, const std::string& prefix, const std::string& sourceFileName, const std::string& condition);
 
 } // namespace tesh::test

@@ -13,9 +13,10 @@ class CompressedVideoPacket: public HostObject<sdk::analytics::ICompressedVideoP
 {
 public:
     CompressedVideoPacket(int64_t timestampUs, int width, int height):
-        m_timestampUs(timestampUs), m_width(width), m_height(height)
-    {
-    }
+        m_timestampUs(timestampUs),
+        m_width(width),
+        m_height(height)
+    {}
 
     int64_t timestampUs() const override { return m_timestampUs; }
     const char* codec() const override { return ""; }

@@ -3,13 +3,11 @@
 
 namespace tesh::test {
 
-CustomMetadataPacket::CustomMetadataPacket(
-    int64_t timestampUs, NullableText codec, std::optional<std::string> data):
+CustomMetadataPacket::CustomMetadataPacket(int64_t timestampUs, NullableText codec, std::optional<std::string> data):
     m_timestampUs(timestampUs),
     m_codec(std::move(codec)),
     m_data(std::move(data))
-{
-}
+{}
 
 const char* CustomMetadataPacket::data() const
 {

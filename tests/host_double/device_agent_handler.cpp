@@ -41,8 +41,7 @@ int DeviceAgentHandler::callCount() const
 bool DeviceAgentHandler::waitForPackets(int count, std::chrono::milliseconds timeout) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_packetArrived.wait_for(
-        lock, timeout, [&]() { return static_cast<int>(m_packets.size()) >= count; });
+    return m_packetArrived.wait_for(lock, timeout, [&]() { return static_cast<int>(m_packets.size()) >= count; });
 }
 
 void DeviceAgentHandler::clear()

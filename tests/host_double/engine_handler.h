@@ -7,7 +7,6 @@
 namespace tesh::test {
 
 class EngineHandler: public HostObject<sdk::analytics::IEngineHandler>
-{
-};
+{};
 
 } // namespace tesh::test

@@ -10,8 +10,7 @@ LeakCheck::LeakCheck():
     m_liveAtStart(m_registry.liveCount()),
     m_unknownDestroyedAtStart(m_registry.unknownDestroyedCount()),
     m_liveHostObjectsAtStart(liveHostObjectCount())
-{
-}
+{}
 
 int LeakCheck::leakedCount() const
 {
@@ -25,7 +24,7 @@ testing::AssertionResult LeakCheck::noLeaks() const
     if (leaked == 0 && unknownDestroyed == 0)
         return testing::AssertionSuccess();
     return testing::AssertionFailure() << leaked << " library object(s) left alive, " << unknownDestroyed
-        << " destroyed without being alive";
+                                       << " destroyed without being alive";
 }
 
 testing::AssertionResult LeakCheck::noHostObjectLeaks() const

@@ -7,7 +7,6 @@
 namespace tesh::test {
 
 class MetadataTypes: public HostObject<sdk::analytics::IMetadataTypes>
-{
-};
+{};
 
 } // namespace tesh::test

@@ -7,7 +7,6 @@
 namespace tesh::test {
 
 class ObjectTrackInfo: public HostObject<sdk::analytics::IObjectTrackInfo>
-{
-};
+{};
 
 } // namespace tesh::test

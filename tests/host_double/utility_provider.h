@@ -7,7 +7,6 @@
 namespace tesh::test {
 
 class UtilityProvider: public HostObject<sdk::IUtilityProvider>
-{
-};
+{};
 
 } // namespace tesh::test

@@ -52,12 +52,12 @@ CameraSimulatorOptions optionsForTest(int loopbackHost);
 } // namespace qvcam::test
 
 /** Skips the test where port 80 may not be bound; fails it on any other reason. */
-#define QVCAM_START_OR_SKIP(camera) \
-    do \
-    { \
-        std::string startError; \
+#define QVCAM_START_OR_SKIP(camera)                                                                          \
+    do                                                                                                       \
+    {                                                                                                        \
+        std::string startError;                                                                              \
         const ::qvcam::test::StartOutcome startOutcome = ::qvcam::test::startCamera(&(camera), &startError); \
-        if (startOutcome == ::qvcam::test::StartOutcome::notPermitted) \
-            GTEST_SKIP() << "port 80 is not permitted here (run under tools/in-netns.sh): " << startError; \
-        ASSERT_EQ(startOutcome, ::qvcam::test::StartOutcome::started) << startError; \
+        if (startOutcome == ::qvcam::test::StartOutcome::notPermitted)                                       \
+            GTEST_SKIP() << "port 80 is not permitted here (run under tools/in-netns.sh): " << startError;   \
+        ASSERT_EQ(startOutcome, ::qvcam::test::StartOutcome::started) << startError;                         \
     } while (false)

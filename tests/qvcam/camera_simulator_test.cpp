@@ -85,7 +85,8 @@ TEST(CameraSimulator, digestReadAndWriteRoundTrip)
     // Texts travel percent-encoded and are stored decoded.
     EXPECT_EQ(httpGet(address, writePath("AIX_LINE_COUNTOSD_STRING2", "%25L3%25%2c%20total")).body, "Ok\r\n");
     EXPECT_EQ(camera.parameter("AIX_LINE_COUNTOSD_STRING2"), "%L3%, total");
-    EXPECT_EQ(httpGet(address, readPath("AIX_LINE_COUNTOSD_STRING2")).body, "AIX_LINE_COUNTOSD_STRING2=%L3%, total\r\n");
+    EXPECT_EQ(
+        httpGet(address, readPath("AIX_LINE_COUNTOSD_STRING2")).body, "AIX_LINE_COUNTOSD_STRING2=%L3%, total\r\n");
 
     camera.setParameter("AIX_LINE_DAILYRESET_HOUR", "23");
     EXPECT_EQ(extractedValue(httpGet(address, readPath("AIX_LINE_DAILYRESET_HOUR")).body), "23");
@@ -234,8 +235,9 @@ TEST(CameraSimulator, neverAnswerHoldsClientsUntilTheirTimeOutOrStop)
     std::vector<std::thread> clients;
     for (int i = 0; i < kHeldClients; ++i)
     {
-        clients.emplace_back([&codes, &address, &patient, i]()
-            { codes[i] = httpGet(address, readPath("AIX_TAMPERING_ENABLE"), patient).code; });
+        clients.emplace_back([&codes, &address, &patient, i]() {
+            codes[i] = httpGet(address, readPath("AIX_TAMPERING_ENABLE"), patient).code;
+        });
     }
     ASSERT_TRUE(waitUntil([&camera]() { return countFault(camera, "never") >= 1 + kHeldClients; }, milliseconds(5000)));
 
@@ -347,11 +349,10 @@ TEST(CameraSimulator, sixteenThreadsReadAndWriteConcurrentlyWithoutCrossTalk)
     std::vector<std::thread> threads;
     for (int thread = 0; thread < kThreads; ++thread)
     {
-        threads.emplace_back([&, thread]()
-        {
+        threads.emplace_back([&, thread]() {
             // Each thread owns one parameter, so a value read back from another thread's shows up.
-            const std::string name =
-                std::string(thread < 8 ? "AIX_LINE_COUNTOSD_X" : "AIX_LINE_COUNTOSD_Y") + std::to_string(thread % 8);
+            const std::string name
+                = std::string(thread < 8 ? "AIX_LINE_COUNTOSD_X" : "AIX_LINE_COUNTOSD_Y") + std::to_string(thread % 8);
             ++ready;
             while (ready < kThreads)
                 std::this_thread::yield();
@@ -365,8 +366,8 @@ TEST(CameraSimulator, sixteenThreadsReadAndWriteConcurrentlyWithoutCrossTalk)
                 if (!good)
                 {
                     ++failures;
-                    ADD_FAILURE() << name << ": " << curl_easy_strerror(written.code) << " " << written.status
-                                  << " " << written.body << " / " << curl_easy_strerror(read.code) << " " << read.body;
+                    ADD_FAILURE() << name << ": " << curl_easy_strerror(written.code) << " " << written.status << " "
+                                  << written.body << " / " << curl_easy_strerror(read.code) << " " << read.body;
                 }
             }
         });
@@ -388,8 +389,9 @@ TEST(CameraSimulator, burstOfOneRequestPerParameterIsAnsweredCompletely)
     std::vector<std::thread> threads;
     for (size_t i = 0; i < parameters.size(); ++i)
     {
-        threads.emplace_back([&answers, &parameters, i]()
-            { answers[i] = httpGet(loopbackAddressForTest(35), readPath(parameters[i].name)); });
+        threads.emplace_back([&answers, &parameters, i]() {
+            answers[i] = httpGet(loopbackAddressForTest(35), readPath(parameters[i].name));
+        });
     }
     for (std::thread& thread: threads)
         thread.join();

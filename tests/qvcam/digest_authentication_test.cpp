@@ -24,8 +24,11 @@ std::string challengeField(const std::string& challenge, const std::string& name
 }
 
 /** What a client holding the password sends after the challenge; the opaque is optional to clients. */
-std::string authorizationFor(const std::string& challenge, const std::string& nc,
-    const std::string& password = kPassword, const std::string& uri = kUri, bool withOpaque = true)
+std::string authorizationFor(const std::string& challenge,
+    const std::string& nc,
+    const std::string& password = kPassword,
+    const std::string& uri = kUri,
+    bool withOpaque = true)
 {
     DigestCredentials credentials;
     credentials.username = kUser;
@@ -38,8 +41,8 @@ std::string authorizationFor(const std::string& challenge, const std::string& nc
     credentials.opaque = challengeField(challenge, "opaque");
     const std::string response = digestResponse(credentials, password, "GET");
     const std::string opaque = withOpaque ? ", opaque=\"" + credentials.opaque + "\"" : "";
-    return "Digest username=\"" + kUser + "\", realm=\"" + kRealm + "\", nonce=\"" + credentials.nonce
-        + "\", uri=\"" + uri + "\", algorithm=MD5, response=\"" + response + "\"" + opaque + ", qop=auth, nc=" + nc
+    return "Digest username=\"" + kUser + "\", realm=\"" + kRealm + "\", nonce=\"" + credentials.nonce + "\", uri=\""
+        + uri + "\", algorithm=MD5, response=\"" + response + "\"" + opaque + ", qop=auth, nc=" + nc
         + ", cnonce=\"0a4f113b\"";
 }
 

@@ -75,8 +75,8 @@ TEST(ParameterInterface, missingLiveShapeAnswersOkAndASetOneAnswersItsPieces)
 TEST(ParameterInterface, writeStoresTheDecodedValueAndAnswersOk)
 {
     ParameterTable table;
-    const InterfaceAnswer answer =
-        answerParameterRequest(&table, kWrite, "action=writeparam&AIX_LINE_COUNTOSD_STRING2=%25L3%25%20in&");
+    const InterfaceAnswer answer
+        = answerParameterRequest(&table, kWrite, "action=writeparam&AIX_LINE_COUNTOSD_STRING2=%25L3%25%20in&");
     EXPECT_EQ(answer.status, kHttpOk);
     EXPECT_EQ(answer.body, "Ok\r\n");
     EXPECT_EQ(table.value("AIX_LINE_COUNTOSD_STRING2"), "%L3% in");

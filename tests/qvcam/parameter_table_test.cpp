@@ -112,8 +112,8 @@ TEST(ParameterTable, everyDialogSettingStartsAtTheDialogDefaultUnderEachCameraIn
         for (int dialogIndex = 1; dialogIndex <= (repeated ? kFigureCount : 1); ++dialogIndex)
         {
             const std::string dialogNumber = std::to_string(dialogIndex);
-            const std::string cameraName =
-                repeated ? replacedMarks(setting.name, std::to_string(dialogIndex - 1)) : setting.name;
+            const std::string cameraName
+                = repeated ? replacedMarks(setting.name, std::to_string(dialogIndex - 1)) : setting.name;
             const ParameterTable::ReadResult read = table.read(cameraName);
             ASSERT_EQ(read.outcome, ParameterTable::ReadOutcome::value) << cameraName;
             EXPECT_EQ(read.value, inCameraForm(replacedMarks(setting.defaultValue, dialogNumber))) << cameraName;

@@ -131,8 +131,8 @@ TEST(QvcamProgram, announcesWhereItListensServesAndStopsOnSigterm)
     const std::string address = loopbackAddressForTest(kLoopbackHost);
     const std::string logPath = ::testing::TempDir() + "qvcam_program_" + std::to_string(::getpid()) + ".jsonl";
     std::remove(logPath.c_str());
-    Program program({"--address", address, "--port", "80", "--user", kTestUser, "--password", kTestPassword, "--log",
-        logPath});
+    Program program(
+        {"--address", address, "--port", "80", "--user", kTestUser, "--password", kTestPassword, "--log", logPath});
     ASSERT_TRUE(program.running());
     const std::string announcement = program.readLine(5000);
     if (announcement.find(std::strerror(EACCES)) != std::string::npos)

@@ -108,8 +108,7 @@ void addRegions(Catalogue* catalogue)
     {
         for (const char* objectClass: {"PERSON", "BICYCLE", "CAR"})
         {
-            catalogue->addRepeated(
-                std::string("AIX_REGION_EVENT_") + objectClass + "_" + event, "0", switchRule());
+            catalogue->addRepeated(std::string("AIX_REGION_EVENT_") + objectClass + "_" + event, "0", switchRule());
         }
     }
     // Only people loiter.
@@ -143,8 +142,8 @@ void addLineCountDisplay(Catalogue* catalogue)
     // The dialog numbers lines from 1, so line index 0 shows "%L1%" out of the box.
     for (int index = 0; index < kFigureCount; ++index)
     {
-        catalogue->add("AIX_LINE_COUNTOSD_STRING" + std::to_string(index),
-            "%L" + std::to_string(index + 1) + "%", {ParameterKind::text, 0, kOsdTextMaxLength, {}});
+        catalogue->add("AIX_LINE_COUNTOSD_STRING" + std::to_string(index), "%L" + std::to_string(index + 1) + "%",
+            {ParameterKind::text, 0, kOsdTextMaxLength, {}});
     }
     // Thousandths of the frame, point size and the OSD's ten colours.
     catalogue->addRepeated("AIX_LINE_COUNTOSD_X", "0", integerRule(0, kCoordinateMaximum));
@@ -251,8 +250,7 @@ bool acceptsValue(const ParameterRule& rule, const std::string& value)
     {
         case ParameterKind::switchValue:
         case ParameterKind::trigger:
-        case ParameterKind::integer:
-            return isIntegerWithin(value, rule.minimum, rule.maximum);
+        case ParameterKind::integer: return isIntegerWithin(value, rule.minimum, rule.maximum);
         case ParameterKind::choice:
             for (const std::string& choice: rule.choices)
             {
@@ -260,12 +258,9 @@ bool acceptsValue(const ParameterRule& rule, const std::string& value)
                     return true;
             }
             return false;
-        case ParameterKind::text:
-            return value.size() <= static_cast<size_t>(rule.maximum);
-        case ParameterKind::figure:
-            return acceptsFigure(value);
-        case ParameterKind::objectSize:
-            return acceptsObjectSize(value);
+        case ParameterKind::text: return value.size() <= static_cast<size_t>(rule.maximum);
+        case ParameterKind::figure: return acceptsFigure(value);
+        case ParameterKind::objectSize: return acceptsObjectSize(value);
     }
     return false;
 }

@@ -60,8 +60,8 @@ std::string padded(const std::string& body, size_t padding)
     if (padding == 0)
         return body;
     const std::string lineEnd = "\r\n";
-    const bool endsWithLineEnd =
-        body.size() >= lineEnd.size() && body.compare(body.size() - lineEnd.size(), lineEnd.size(), lineEnd) == 0;
+    const bool endsWithLineEnd
+        = body.size() >= lineEnd.size() && body.compare(body.size() - lineEnd.size(), lineEnd.size(), lineEnd) == 0;
     const size_t insertAt = endsWithLineEnd ? body.size() - lineEnd.size() : body.size();
     std::string result = body;
     result.insert(insertAt, padding, kPaddingByte);
@@ -77,8 +77,7 @@ public:
         m_options(std::move(options)),
         m_authenticator(kRealm, m_options.user, m_options.password),
         m_faults(m_options.garbageShare, m_options.dropShare, m_options.seed)
-    {
-    }
+    {}
 
     ~Server() { stop(); }
 
@@ -93,8 +92,14 @@ private:
     using Verdict = DigestAuthenticator::Verdict;
 
     static void* onRequestStarted(void* self, const char* uri, MHD_Connection* connection);
-    static MHD_Result onRequest(void* self, MHD_Connection* connection, const char* url, const char* method,
-        const char* version, const char* uploadData, size_t* uploadDataSize, void** requestContext);
+    static MHD_Result onRequest(void* self,
+        MHD_Connection* connection,
+        const char* url,
+        const char* method,
+        const char* version,
+        const char* uploadData,
+        size_t* uploadDataSize,
+        void** requestContext);
     static void onRequestCompleted(
         void* self, MHD_Connection* connection, void** requestContext, MHD_RequestTerminationCode code);
     static void onConnection(
@@ -150,16 +155,12 @@ bool CameraSimulator::Server::start(std::string* errorMessage)
         m_stopping = false;
     }
     m_daemon = MHD_start_daemon(
-        MHD_USE_AUTO | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_ERROR_LOG,
-        0, nullptr, nullptr, &Server::onRequest, this,
-        MHD_OPTION_EXTERNAL_LOGGER, &Server::onLibraryMessage, this,
-        MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener),
-        MHD_OPTION_URI_LOG_CALLBACK, &Server::onRequestStarted, this,
-        MHD_OPTION_NOTIFY_COMPLETED, &Server::onRequestCompleted, this,
-        MHD_OPTION_NOTIFY_CONNECTION, &Server::onConnection, this,
-        MHD_OPTION_CONNECTION_TIMEOUT, kIdleTimeoutS,
-        MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit,
-        MHD_OPTION_END);
+        MHD_USE_AUTO | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_ERROR_LOG, 0, nullptr,
+        nullptr, &Server::onRequest, this, MHD_OPTION_EXTERNAL_LOGGER, &Server::onLibraryMessage, this,
+        MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener), MHD_OPTION_URI_LOG_CALLBACK,
+        &Server::onRequestStarted, this, MHD_OPTION_NOTIFY_COMPLETED, &Server::onRequestCompleted, this,
+        MHD_OPTION_NOTIFY_CONNECTION, &Server::onConnection, this, MHD_OPTION_CONNECTION_TIMEOUT, kIdleTimeoutS,
+        MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit, MHD_OPTION_END);
     if (m_daemon == nullptr)
     {
         ::close(listener);
@@ -221,8 +222,13 @@ void CameraSimulator::Server::onLibraryMessage(void* self, const char* format, v
     server->m_lastLibraryMessage = text.data();
 }
 
-MHD_Result CameraSimulator::Server::onRequest(void* self, MHD_Connection* connection, const char* /*url*/,
-    const char* method, const char* /*version*/, const char* /*uploadData*/, size_t* /*uploadDataSize*/,
+MHD_Result CameraSimulator::Server::onRequest(void* self,
+    MHD_Connection* connection,
+    const char* /*url*/,
+    const char* method,
+    const char* /*version*/,
+    const char* /*uploadData*/,
+    size_t* /*uploadDataSize*/,
     void** requestContext)
 {
     const auto* request = static_cast<const Request*>(*requestContext);
@@ -231,8 +237,7 @@ MHD_Result CameraSimulator::Server::onRequest(void* self, MHD_Connection* connec
     return static_cast<Server*>(self)->serve(connection, *request, method != nullptr ? method : "");
 }
 
-MHD_Result CameraSimulator::Server::serve(
-    MHD_Connection* connection, const Request& request, const std::string& method)
+MHD_Result CameraSimulator::Server::serve(MHD_Connection* connection, const Request& request, const std::string& method)
 {
     if (m_options.neverAnswer)
     {
@@ -278,8 +283,7 @@ CameraSimulator::Server::Verdict CameraSimulator::Server::authenticate(
 {
     if (m_options.refuseLogin)
         return Verdict::refused;
-    const char* authorization =
-        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_AUTHORIZATION);
+    const char* authorization = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_AUTHORIZATION);
     return m_authenticator.check(authorization != nullptr ? authorization : "", method, request.target);
 }
 
@@ -325,8 +329,7 @@ MHD_Result CameraSimulator::Server::sendChallenge(MHD_Connection* connection, bo
 MHD_Response* CameraSimulator::Server::makeResponse(const std::string& body) const
 {
     std::string text = padded(body, m_options.answerPadding);
-    MHD_Response* response =
-        MHD_create_response_from_buffer(text.size(), text.data(), MHD_RESPMEM_MUST_COPY);
+    MHD_Response* response = MHD_create_response_from_buffer(text.size(), text.data(), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr)
         return nullptr;
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kTextContent);
@@ -348,10 +351,8 @@ void CameraSimulator::Server::record(
         m_log.append({now, request.path, parameter.name, parameter.value, status, fault, answer});
 }
 
-CameraSimulator::CameraSimulator(CameraSimulatorOptions options):
-    m_server(std::make_unique<Server>(std::move(options)))
-{
-}
+CameraSimulator::CameraSimulator(CameraSimulatorOptions options): m_server(std::make_unique<Server>(std::move(options)))
+{}
 
 CameraSimulator::~CameraSimulator() = default;
 

@@ -194,9 +194,11 @@ std::string digestResponse(const DigestCredentials& credentials, const std::stri
 }
 
 DigestAuthenticator::DigestAuthenticator(std::string realm, std::string user, std::string password):
-    m_realm(std::move(realm)), m_user(std::move(user)), m_password(std::move(password)), m_opaque(randomHex(16))
-{
-}
+    m_realm(std::move(realm)),
+    m_user(std::move(user)),
+    m_password(std::move(password)),
+    m_opaque(randomHex(16))
+{}
 
 DigestAuthenticator::Verdict DigestAuthenticator::check(
     const std::string& authorization, const std::string& method, const std::string& uri)
@@ -204,8 +206,8 @@ DigestAuthenticator::Verdict DigestAuthenticator::check(
     DigestCredentials credentials;
     if (!parseDigestAuthorization(authorization, &credentials))
         return Verdict::refused;
-    const bool wellFormed = credentials.username == m_user && credentials.realm == m_realm
-        && credentials.uri == uri && credentials.qop == kQop
+    const bool wellFormed = credentials.username == m_user && credentials.realm == m_realm && credentials.uri == uri
+        && credentials.qop == kQop
         && (credentials.algorithm.empty() || equalsIgnoringCase(credentials.algorithm, kAlgorithm));
     if (!wellFormed || !equalsIgnoringCase(credentials.response, digestResponse(credentials, m_password, method)))
         return Verdict::refused;

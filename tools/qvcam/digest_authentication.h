@@ -37,7 +37,8 @@ struct DigestCredentials
 bool parseDigestAuthorization(const std::string& header, DigestCredentials* credentials);
 
 /** The "response" a client holding the password sends for qop "auth". */
-std::string digestResponse(const DigestCredentials& credentials, const std::string& password, const std::string& method);
+std::string digestResponse(
+    const DigestCredentials& credentials, const std::string& password, const std::string& method);
 
 class DigestAuthenticator
 {

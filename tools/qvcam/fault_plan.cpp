@@ -36,9 +36,10 @@ const char* faultName(Fault fault)
 }
 
 FaultPlan::FaultPlan(double garbageShare, double dropShare, unsigned seed):
-    m_random(seed), m_garbageShare(clampedShare(garbageShare)), m_dropShare(clampedShare(dropShare))
-{
-}
+    m_random(seed),
+    m_garbageShare(clampedShare(garbageShare)),
+    m_dropShare(clampedShare(dropShare))
+{}
 
 Fault FaultPlan::draw()
 {

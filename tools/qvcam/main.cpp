@@ -1,7 +1,7 @@
 // qvcam: runs a simulated camera parameter interface until SIGINT or SIGTERM.
+#include <pthread.h>
 #include <csignal>
 #include <iostream>
-#include <pthread.h>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -13,22 +13,25 @@ namespace {
 
 void addOptions(CLI::App* app, qvcam::CameraSimulatorOptions* options)
 {
-    app->add_option("--address", options->address, "IPv4 loopback address (127.0.0.0/8) to listen on")->capture_default_str();
+    app->add_option("--address", options->address, "IPv4 loopback address (127.0.0.0/8) to listen on")
+        ->capture_default_str();
     app->add_option("--port", options->port, "TCP port; 0 picks a free one")
         ->capture_default_str()
         ->check(CLI::Range(0, 65535));
     app->add_option("--user", options->user, "digest user name")->capture_default_str();
     app->add_option("--password", options->password, "digest password")->capture_default_str();
-    app->add_option("--parameters", options->parametersFile,
-        "JSON object NAME -> VALUE overriding the factory values")->check(CLI::ExistingFile);
+    app->add_option("--parameters", options->parametersFile, "JSON object NAME -> VALUE overriding the factory values")
+        ->check(CLI::ExistingFile);
     app->add_option("--log", options->logFile, "append one JSON line per served request to this file");
     app->add_option("--delay-ms", options->answerDelayMs, "wait this long before every answer")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
-    app->add_option("--garbage-share", options->garbageShare,
-        "share of authenticated requests answered with garbage")->capture_default_str()->check(CLI::Range(0.0, 1.0));
-    app->add_option("--drop-share", options->dropShare,
-        "share of authenticated requests closed without an answer")->capture_default_str()->check(CLI::Range(0.0, 1.0));
+    app->add_option("--garbage-share", options->garbageShare, "share of authenticated requests answered with garbage")
+        ->capture_default_str()
+        ->check(CLI::Range(0.0, 1.0));
+    app->add_option("--drop-share", options->dropShare, "share of authenticated requests closed without an answer")
+        ->capture_default_str()
+        ->check(CLI::Range(0.0, 1.0));
     app->add_option("--seed", options->seed, "seed of the fault draws")->capture_default_str();
     app->add_option("--answer-padding", options->answerPadding, "bytes added to the last line of every answer")
         ->capture_default_str();

@@ -51,8 +51,8 @@ InterfaceAnswer answerWrite(ParameterTable* table, const std::vector<QueryField>
     bool allWritten = true;
     for (const QueryField& parameter: parameters)
     {
-        const bool written = parameter.hasValue
-            && table->write(parameter.name, parameter.value) == ParameterTable::WriteOutcome::done;
+        const bool written
+            = parameter.hasValue && table->write(parameter.name, parameter.value) == ParameterTable::WriteOutcome::done;
         allWritten = allWritten && written;
     }
     return {kHttpOk, allWritten ? kOkAnswer : kErrorAnswer};

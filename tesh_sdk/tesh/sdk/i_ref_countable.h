@@ -16,8 +16,7 @@ struct InterfaceId
 
     bool matches(const char* candidate) const
     {
-        return std::strcmp(id, candidate) == 0
-            || (alternative != nullptr && std::strcmp(alternative, candidate) == 0);
+        return std::strcmp(id, candidate) == 0 || (alternative != nullptr && std::strcmp(alternative, candidate) == 0);
     }
 };
 

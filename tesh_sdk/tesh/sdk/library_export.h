@@ -2,7 +2,7 @@
 #pragma once
 
 #if defined(_WIN32)
-    #define TESH_LIBRARY_EXPORT extern "C" __declspec(dllexport)
+#    define TESH_LIBRARY_EXPORT extern "C" __declspec(dllexport)
 #else
-    #define TESH_LIBRARY_EXPORT extern "C" __attribute__((visibility("default")))
+#    define TESH_LIBRARY_EXPORT extern "C" __attribute__((visibility("default")))
 #endif

@@ -11,7 +11,7 @@
 namespace tesh::sdk {
 
 /** A closed set; the values are the host's. */
-enum class ErrorCode: int32_t
+enum class ErrorCode : int32_t
 {
     noError = 0, //< Success; never carried by an Error made with error().
     unauthorized = -1, //< The caller may not do this.

@@ -129,15 +129,10 @@ std::string relativeSrcFilename(const char* sourcePath)
 }
 
 void assertionFailed(
-    const PrintFunc& printFunc,
-    const char* conditionText,
-    const std::string& message,
-    const char* sourcePath,
-    int line)
+    const PrintFunc& printFunc, const char* conditionText, const std::string& message, const char* sourcePath, int line)
 {
-    printFunc(
-        "\n>>> ASSERTION FAILED: " + relativeSrcFilename(sourcePath) + ":" + std::to_string(line)
-        + " (" + (conditionText ? conditionText : "") + ") " + message);
+    printFunc("\n>>> ASSERTION FAILED: " + relativeSrcFilename(sourcePath) + ":" + std::to_string(line) + " ("
+        + (conditionText ? conditionText : "") + ") " + message);
 }
 
 } // namespace tesh::kit::debug

@@ -26,8 +26,7 @@ std::string srcFilePrefix(const char* sourcePath);
 std::string relativeSrcFilename(const char* sourcePath);
 
 /** Builds the assertion report and hands it to printFunc; never aborts. */
-void assertionFailed(
-    const PrintFunc& printFunc,
+void assertionFailed(const PrintFunc& printFunc,
     const char* conditionText,
     const std::string& message,
     const char* sourcePath,
@@ -37,8 +36,7 @@ void assertionFailed(
  * Reports a failed check and lets the caller take its recovery path.
  * @return Whether the condition held.
  */
-inline bool check(
-    bool condition,
+inline bool check(bool condition,
     const PrintFunc& printFunc,
     const char* conditionText,
     const std::string& message,
@@ -58,4 +56,5 @@ inline bool check(
 
 /** The same check where the condition must be evaluated in a safer form than the text it reports. */
 #define TESH_KIT_CHECK_AS(PRINT_FUNC, CONDITION, CONDITION_TEXT, MESSAGE) \
-    ::tesh::kit::debug::check(static_cast<bool>(CONDITION), (PRINT_FUNC), (CONDITION_TEXT), (MESSAGE), __FILE__, __LINE__)
+    ::tesh::kit::debug::check(                                            \
+        static_cast<bool>(CONDITION), (PRINT_FUNC), (CONDITION_TEXT), (MESSAGE), __FILE__, __LINE__)

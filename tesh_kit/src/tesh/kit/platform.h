@@ -4,12 +4,12 @@
 namespace tesh::kit::platform {
 
 #if defined(_WIN32)
-    /** Both separators appear in source paths handed to the Windows compiler. */
-    constexpr const char* kPathSeparators = "\\/";
-    constexpr const char* kSrcTeshMarker = "\\src\\tesh\\";
+/** Both separators appear in source paths handed to the Windows compiler. */
+constexpr const char* kPathSeparators = "\\/";
+constexpr const char* kSrcTeshMarker = "\\src\\tesh\\";
 #else
-    constexpr const char* kPathSeparators = "/";
-    constexpr const char* kSrcTeshMarker = "/src/tesh/";
+constexpr const char* kPathSeparators = "/";
+constexpr const char* kSrcTeshMarker = "/src/tesh/";
 #endif
 
 } // namespace tesh::kit::platform

@@ -9,10 +9,7 @@ namespace tesh::sdk::analytics {
 class IActiveSettingChangedAction: public Interface<IActiveSettingChangedAction>
 {
 public:
-    static constexpr InterfaceId interfaceId()
-    {
-        return {"tesh::sdk::analytics::IActiveSettingChangedAction"};
-    }
+    static constexpr InterfaceId interfaceId() { return {"tesh::sdk::analytics::IActiveSettingChangedAction"}; }
 
     /** Slot 4: the name of the setting being operated. */
     virtual const char* activeSettingName() const = 0;
@@ -28,10 +25,7 @@ public:
 class IActiveSettingChangedResponse: public Interface<IActiveSettingChangedResponse>
 {
 public:
-    static constexpr InterfaceId interfaceId()
-    {
-        return {"tesh::sdk::analytics::IActiveSettingChangedResponse"};
-    }
+    static constexpr InterfaceId interfaceId() { return {"tesh::sdk::analytics::IActiveSettingChangedResponse"}; }
 };
 
 } // namespace tesh::sdk::analytics

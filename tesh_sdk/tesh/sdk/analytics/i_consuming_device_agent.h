@@ -33,7 +33,8 @@ public:
 
     /** Slot 11: the user is operating an active setting of the dialog. */
     virtual void onActiveSettingChanged(
-        Result<IActiveSettingChangedResponse*>* outResult, const IActiveSettingChangedAction* action) = 0;
+        Result<IActiveSettingChangedResponse*>* outResult, const IActiveSettingChangedAction* action)
+        = 0;
 };
 
 } // namespace tesh::sdk::analytics

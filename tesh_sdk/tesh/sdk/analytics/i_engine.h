@@ -51,7 +51,8 @@ public:
 
     /** Slot 12. */
     virtual void onActiveSettingChanged(
-        Result<IActiveSettingChangedResponse*>* outResult, const IActiveSettingChangedAction* action) = 0;
+        Result<IActiveSettingChangedResponse*>* outResult, const IActiveSettingChangedAction* action)
+        = 0;
 };
 
 } // namespace tesh::sdk::analytics

@@ -13,10 +13,7 @@ namespace tesh::sdk::analytics {
 class IObjectTrackBestShotPacket0: public Interface<IObjectTrackBestShotPacket0, IMetadataPacket>
 {
 public:
-    static constexpr InterfaceId interfaceId()
-    {
-        return {"tesh::sdk::analytics::IObjectTrackBestShotPacket"};
-    }
+    static constexpr InterfaceId interfaceId() { return {"tesh::sdk::analytics::IObjectTrackBestShotPacket"}; }
 
     /** Slot 5. */
     virtual void getTrackId(Uuid* outValue) const = 0;
@@ -28,10 +25,7 @@ public:
 class IObjectTrackBestShotPacket1: public Interface<IObjectTrackBestShotPacket1, IObjectTrackBestShotPacket0>
 {
 public:
-    static constexpr InterfaceId interfaceId()
-    {
-        return {"tesh::sdk::analytics::IObjectTrackBestShotPacket1"};
-    }
+    static constexpr InterfaceId interfaceId() { return {"tesh::sdk::analytics::IObjectTrackBestShotPacket1"}; }
 
     /** Slot 7. */
     virtual const char* imageUrl() const = 0;
@@ -49,10 +43,7 @@ public:
 class IObjectTrackBestShotPacket: public Interface<IObjectTrackBestShotPacket, IObjectTrackBestShotPacket1>
 {
 public:
-    static constexpr InterfaceId interfaceId()
-    {
-        return {"tesh::sdk::analytics::IObjectTrackBestShotPacket2"};
-    }
+    static constexpr InterfaceId interfaceId() { return {"tesh::sdk::analytics::IObjectTrackBestShotPacket2"}; }
 
     /** Slot 11. @return The index-th attribute with a new reference, or null when out of range. */
     virtual const IAttribute* attribute(int index) const = 0;

@@ -23,7 +23,8 @@ bool hasNullText(const IStringMap* source, int count, int* nullIndex)
     return false;
 }
 
-void logPairs(const std::string& printPrefix, const IStringMap* source, int count, const std::string& caption, int indent)
+void logPairs(
+    const std::string& printPrefix, const IStringMap* source, int count, const std::string& caption, int indent)
 {
     const std::string linePrefix = printPrefix + std::string(static_cast<size_t>(indent), ' ');
     if (!caption.empty())
@@ -39,8 +40,7 @@ void logPairs(const std::string& printPrefix, const IStringMap* source, int coun
 
 } // namespace
 
-bool fromStringMap(
-    bool enableOutput,
+bool fromStringMap(bool enableOutput,
     const std::string& printPrefix,
     std::map<std::string, std::string>* target,
     const IStringMap* source,

@@ -14,8 +14,7 @@ namespace tesh::sdk {
  * logged as an error whatever enableOutput, nothing merged.
  * @return Whether the map could be taken.
  */
-bool fromStringMap(
-    bool enableOutput,
+bool fromStringMap(bool enableOutput,
     const std::string& printPrefix,
     std::map<std::string, std::string>* target,
     const IStringMap* source,

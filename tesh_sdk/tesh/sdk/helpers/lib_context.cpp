@@ -60,11 +60,10 @@ void LibContext::setName(const char* name)
     const std::lock_guard<std::mutex> lock(m_mutex);
     // A null name is compared as an empty text: std::string(nullptr) is undefined.
     const std::string newName = name ? name : "";
-    if (!TESH_KIT_CHECK_AS(print,
-        m_name == kDefaultName || (name != nullptr && m_name == newName),
-        "m_name == kDefaultName || m_name == std::string(name)",
-        "Attempt to change LibContext name from " + kit::debug::toLiteral(m_name) + " to "
-            + kit::debug::toLiteral(name) + "."))
+    if (!TESH_KIT_CHECK_AS(print, m_name == kDefaultName || (name != nullptr && m_name == newName),
+            "m_name == kDefaultName || m_name == std::string(name)",
+            "Attempt to change LibContext name from " + kit::debug::toLiteral(m_name) + " to "
+                + kit::debug::toLiteral(name) + "."))
     {
         return;
     }

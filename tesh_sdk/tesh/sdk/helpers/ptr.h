@@ -36,8 +36,7 @@ public:
 
     template<class Other>
     Ptr(Ptr<Other>&& other) noexcept: m_ptr(other.releasePtr())
-    {
-    }
+    {}
 
     ~Ptr() { releaseRef(); }
 
@@ -84,10 +83,16 @@ public:
     explicit operator bool() const { return m_ptr != nullptr; }
 
     template<class Other>
-    bool operator==(const Ptr<Other>& other) const { return m_ptr == other.get(); }
+    bool operator==(const Ptr<Other>& other) const
+    {
+        return m_ptr == other.get();
+    }
 
     template<class Other>
-    bool operator!=(const Ptr<Other>& other) const { return m_ptr != other.get(); }
+    bool operator!=(const Ptr<Other>& other) const
+    {
+        return m_ptr != other.get();
+    }
 
 private:
     void addRef() const

@@ -55,10 +55,7 @@ public:
 protected:
     RefCountable(): m_registryOfCreation(detail::notifyCreated(this, m_refCountHolder.refCount())) {}
 
-    ~RefCountable() override
-    {
-        detail::notifyDestroyed(m_registryOfCreation, this, m_refCountHolder.refCount());
-    }
+    ~RefCountable() override { detail::notifyDestroyed(m_registryOfCreation, this, m_refCountHolder.refCount()); }
 
 private:
     RefCountHolder m_refCountHolder{this};

@@ -8,7 +8,7 @@
 namespace tesh::sdk {
 
 /** Flags of uuidToText; they combine. */
-enum UuidFormat: int
+enum UuidFormat : int
 {
     uuidUppercase = 1,
     uuidHyphens = 2, //< The 8-4-4-4-12 grouping.

@@ -13,13 +13,14 @@ class Attribute: public RefCountable<IAttribute>
 public:
     Attribute(std::string name, std::string value, float confidence):
         Attribute(0, std::move(name), std::move(value), confidence)
-    {
-    }
+    {}
 
     Attribute(int type, std::string name, std::string value, float confidence):
-        m_type(type), m_name(std::move(name)), m_value(std::move(value)), m_confidence(confidence)
-    {
-    }
+        m_type(type),
+        m_name(std::move(name)),
+        m_value(std::move(value)),
+        m_confidence(confidence)
+    {}
 
     int type() const override { return m_type; }
     const char* name() const override { return m_name.c_str(); }

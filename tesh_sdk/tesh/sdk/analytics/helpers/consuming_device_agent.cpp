@@ -57,7 +57,8 @@ std::string itemsText(const ICompoundMetadataPacket* packet, int count)
 ConsumingDeviceAgent::ConsumingDeviceAgent(
     const IDeviceInfo* deviceInfo, bool enableOutput, std::string overridingPrefix):
     m_enableOutput(enableOutput),
-    m_printPrefix(makePrintPrefix(overridingPrefix, "_device", deviceInfo != nullptr, deviceInfo ? deviceInfo->id() : nullptr))
+    m_printPrefix(
+        makePrintPrefix(overridingPrefix, "_device", deviceInfo != nullptr, deviceInfo ? deviceInfo->id() : nullptr))
 {
     TESH_KIT_CHECK([this](const std::string& text) { print(text); }, deviceInfo, "");
     print("Created " + streamPointerText(this));
@@ -86,7 +87,7 @@ void ConsumingDeviceAgent::doSetSettings(Result<ISettingsResponse*>* outResult, 
     if (!outResult)
         return;
     if (!runGuarded([this](const std::string& t) { print(t); }, "doSetSettings",
-        [&] { doSetSettingsUnguarded(outResult, settings); }))
+            [&] { doSetSettingsUnguarded(outResult, settings); }))
     {
         *outResult = {internalErrorOf("doSetSettings"), nullptr};
     }
@@ -117,7 +118,7 @@ void ConsumingDeviceAgent::getManifest(Result<IString*>* outResult) const
     if (!outResult)
         return;
     if (!runGuarded([this](const std::string& t) { print(t); }, "getManifest",
-        [&] { outResult->value = new String(manifestString()); }))
+            [&] { outResult->value = new String(manifestString()); }))
     {
         outResult->error = internalErrorOf("getManifest");
     }
@@ -135,7 +136,7 @@ void ConsumingDeviceAgent::doPushDataPacket(Result<void>* outResult, IDataPacket
     if (!outResult)
         return;
     if (!runGuarded([this](const std::string& t) { print(t); }, "doPushDataPacket",
-        [&] { doPushDataPacketUnguarded(outResult, dataPacket); }))
+            [&] { doPushDataPacketUnguarded(outResult, dataPacket); }))
     {
         outResult->error = internalErrorOf("doPushDataPacket");
     }
@@ -208,8 +209,8 @@ bool ConsumingDeviceAgent::hasHandler() const
 
 void ConsumingDeviceAgent::failPush(Result<void>* outResult, ErrorCode errorCode, const std::string& message) const
 {
-    print(std::string("doPushDataPacket") + "() " + (m_enableOutput ? "END " : "") + "-> " + toString(errorCode)
-        + ": " + message);
+    print(std::string("doPushDataPacket") + "() " + (m_enableOutput ? "END " : "") + "-> " + toString(errorCode) + ": "
+        + message);
     outResult->error = error(errorCode, message);
 }
 
@@ -317,7 +318,8 @@ void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* meta
         printLine("(): WARNING: " + name + " is empty.");
         return;
     }
-    printLine("(): " + name + " contains " + std::to_string(count) + " " + itemsText(compoundPacket.get(), count) + ".");
+    printLine(
+        "(): " + name + " contains " + std::to_string(count) + " " + itemsText(compoundPacket.get(), count) + ".");
     if (metadataPacket->timestampUs() == 0)
         printLine("(): WARNING: " + name + " has timestamp 0.");
 }

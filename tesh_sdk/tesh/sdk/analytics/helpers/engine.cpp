@@ -58,10 +58,10 @@ Engine::Settings Engine::settings() const
 
 void Engine::setEngineInfo(const IEngineInfo* engineInfo)
 {
-    runGuarded([this](const std::string& t) { print(t); }, "setEngineInfo", [&]
-        {
-            std::string prefix =
-                makePrintPrefix(m_overridingPrefix, kKind, engineInfo != nullptr, engineInfo ? engineInfo->id() : nullptr);
+    runGuarded([this](const std::string& t) { print(t); }, "setEngineInfo",
+        [&] {
+            std::string prefix = makePrintPrefix(
+                m_overridingPrefix, kKind, engineInfo != nullptr, engineInfo ? engineInfo->id() : nullptr);
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_printPrefix = std::move(prefix);
         });
@@ -72,7 +72,7 @@ void Engine::doSetSettings(Result<ISettingsResponse*>* outResult, const IStringM
     if (!outResult)
         return;
     if (!runGuarded([this](const std::string& t) { print(t); }, "doSetSettings",
-        [&] { doSetSettingsUnguarded(outResult, settings); }))
+            [&] { doSetSettingsUnguarded(outResult, settings); }))
     {
         *outResult = {internalErrorOf("doSetSettings"), nullptr};
     }
@@ -103,7 +103,7 @@ void Engine::getManifest(Result<IString*>* outResult) const
     if (!outResult)
         return;
     if (!runGuarded([this](const std::string& t) { print(t); }, "getManifest",
-        [&] { outResult->value = new String(manifestString()); }))
+            [&] { outResult->value = new String(manifestString()); }))
     {
         outResult->error = internalErrorOf("getManifest");
     }
@@ -119,7 +119,7 @@ void Engine::doExecuteAction(Result<ActionResult>* outResult, const IAction* act
     if (!outResult)
         return;
     if (!runGuarded([this](const std::string& t) { print(t); }, "doExecuteAction",
-        [&] { doExecuteActionUnguarded(outResult, action); }))
+            [&] { doExecuteActionUnguarded(outResult, action); }))
     {
         *outResult = {internalErrorOf("doExecuteAction"), {}};
     }
@@ -187,8 +187,7 @@ Result<ISettingsResponse*> Engine::settingsReceived()
     return {};
 }
 
-Result<ActionResult> Engine::executeAction(
-    const std::string& /*actionId*/,
+Result<ActionResult> Engine::executeAction(const std::string& /*actionId*/,
     Uuid /*objectTrackId*/,
     Uuid /*deviceId*/,
     int64_t /*timestampUs*/,

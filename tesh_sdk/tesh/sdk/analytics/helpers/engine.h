@@ -39,8 +39,7 @@ public:
     virtual Result<ISettingsResponse*> settingsReceived();
 
     /** Slot 15: one action, unpacked. */
-    virtual Result<ActionResult> executeAction(
-        const std::string& actionId,
+    virtual Result<ActionResult> executeAction(const std::string& actionId,
         Uuid objectTrackId,
         Uuid deviceId,
         int64_t timestampUs,

@@ -15,9 +15,10 @@ class ObjectTrackBestShotPacket: public RefCountable<IObjectTrackBestShotPacket>
 {
 public:
     ObjectTrackBestShotPacket(const Uuid& trackId, int64_t timestampUs, const Rect& boundingBox):
-        m_trackId(trackId), m_timestampUs(timestampUs), m_boundingBox(boundingBox)
-    {
-    }
+        m_trackId(trackId),
+        m_timestampUs(timestampUs),
+        m_boundingBox(boundingBox)
+    {}
 
     int64_t timestampUs() const override { return m_timestampUs; }
     void getTrackId(Uuid* outValue) const override;

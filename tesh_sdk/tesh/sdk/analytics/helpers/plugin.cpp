@@ -25,12 +25,11 @@ void printError(const std::string& message)
 
 } // namespace
 
-Plugin::Plugin(): Plugin("", nullptr)
-{
-}
+Plugin::Plugin(): Plugin("", nullptr) {}
 
 Plugin::Plugin(std::string pluginManifest, CreateEngine createEngine):
-    m_pluginManifest(std::move(pluginManifest)), m_createEngine(std::move(createEngine))
+    m_pluginManifest(std::move(pluginManifest)),
+    m_createEngine(std::move(createEngine))
 {
     print("Created IPlugin @" + toPointerText(this) + " of " + libContext().name());
 }
@@ -49,10 +48,8 @@ void Plugin::getManifest(Result<IString*>* outResult) const
 {
     if (!outResult)
         return;
-    if (!runGuarded(print, "getManifest", [&]
-        {
-            outResult->value = new String(m_pluginManifest.empty() ? manifestString() : m_pluginManifest);
-        }))
+    if (!runGuarded(print, "getManifest",
+            [&] { outResult->value = new String(m_pluginManifest.empty() ? manifestString() : m_pluginManifest); }))
     {
         outResult->error = internalErrorOf("getManifest");
     }
@@ -89,8 +86,9 @@ void Plugin::obtainEngineUnguarded(Result<IEngine*>* outResult)
 
 Result<IEngine*> Plugin::doObtainEngine()
 {
-    const std::string message = "Either doObtainEngine() should be overridden, or the constructor with "
-        "createEngine argument (deprecated) should be called.";
+    const std::string message
+        = "Either doObtainEngine() should be overridden, or the constructor with "
+          "createEngine argument (deprecated) should be called.";
     TESH_KIT_CHECK(print, false, message);
     return {error(ErrorCode::internalError, message), nullptr};
 }
