@@ -5,6 +5,7 @@
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <sstream>
 
 #include <tesh/kit/platform.h>
 
@@ -90,6 +91,13 @@ std::string toPointerText(const void* pointer)
     char text[32];
     std::snprintf(text, sizeof(text), "%p", pointer);
     return text;
+}
+
+std::string toStreamPointerText(const void* pointer)
+{
+    std::ostringstream text;
+    text << pointer;
+    return text.str();
 }
 
 std::string srcFilePrefix(const char* sourcePath)

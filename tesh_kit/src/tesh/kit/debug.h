@@ -19,6 +19,9 @@ std::string toLiteral(const std::string& text);
 /** The pointer as the C library's "%p" writes it; null gives the letters null. */
 std::string toPointerText(const void* pointer);
 
+/** The pointer as the standard output streams write it. */
+std::string toStreamPointerText(const void* pointer);
+
 /** "[" + base name of the source file without its extension + "] ", cached per path. */
 std::string srcFilePrefix(const char* sourcePath);
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <utility>
+#include <vector>
 
 namespace tesh::sdk {
 
@@ -125,6 +126,15 @@ Ptr<RefCountableType> share(RefCountableType* ptr)
     if (ptr)
         ptr->addRef();
     return Ptr<RefCountableType>(ptr);
+}
+
+/** The index-th object of a list with a new reference for the caller, or null when index is out of range. */
+template<class RefCountableType>
+RefCountableType* shareAt(const std::vector<Ptr<RefCountableType>>& list, int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= list.size())
+        return nullptr;
+    return share(list[static_cast<size_t>(index)].get()).releasePtr();
 }
 
 template<class RefCountableType, typename... Args>

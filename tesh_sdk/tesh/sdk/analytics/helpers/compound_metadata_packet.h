@@ -17,12 +17,7 @@ public:
     int64_t durationUs() const override { return m_durationUs; }
     int count() const override { return static_cast<int>(m_items.size()); }
 
-    const ItemInterface* at(int index) const override
-    {
-        if (index < 0 || index >= count())
-            return nullptr;
-        return share(m_items[static_cast<size_t>(index)].get()).releasePtr();
-    }
+    const ItemInterface* at(int index) const override { return shareAt(m_items, index); }
 
     int auxiliaryValue() const override { return 0; }
 

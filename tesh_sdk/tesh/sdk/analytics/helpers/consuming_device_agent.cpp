@@ -2,8 +2,6 @@
 // delivers metadata packets to the host's handler, one at a time.
 #include "consuming_device_agent.h"
 
-#include <sstream>
-
 #include <tesh/kit/debug.h>
 #include <tesh/sdk/analytics/i_compound_metadata_packet.h>
 #include <tesh/sdk/analytics/i_event_metadata_packet.h>
@@ -18,13 +16,6 @@
 namespace tesh::sdk::analytics {
 
 namespace {
-
-std::string streamPointerText(const void* pointer)
-{
-    std::ostringstream text;
-    text << pointer;
-    return text.str();
-}
 
 std::string indexText(int packetIndex)
 {
@@ -61,12 +52,12 @@ ConsumingDeviceAgent::ConsumingDeviceAgent(
         makePrintPrefix(overridingPrefix, "_device", deviceInfo != nullptr, deviceInfo ? deviceInfo->id() : nullptr))
 {
     TESH_KIT_CHECK([this](const std::string& text) { print(text); }, deviceInfo, "");
-    print("Created " + streamPointerText(this));
+    print("Created " + kit::debug::toStreamPointerText(this));
 }
 
 ConsumingDeviceAgent::~ConsumingDeviceAgent()
 {
-    print("Destroyed " + streamPointerText(this));
+    print("Destroyed " + kit::debug::toStreamPointerText(this));
     m_settings.clear();
     m_handler.reset();
 }

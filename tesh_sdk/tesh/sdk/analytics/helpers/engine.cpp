@@ -1,8 +1,6 @@
 // Base of the plug-in's engine: stores engine settings, answers the manifest, runs actions.
 #include "engine.h"
 
-#include <sstream>
-
 #include <tesh/sdk/helpers/boundary.h>
 #include <tesh/sdk/helpers/error.h>
 #include <tesh/sdk/helpers/from_string_map.h>
@@ -17,13 +15,6 @@ namespace {
 
 constexpr const char* kKind = "_engine";
 
-std::string streamPointerText(const void* pointer)
-{
-    std::ostringstream text;
-    text << pointer;
-    return text.str();
-}
-
 } // namespace
 
 Engine::Engine(bool enableOutput, std::string overridingPrefix):
@@ -36,7 +27,7 @@ Engine::Engine(bool enableOutput, std::string overridingPrefix):
 
 Engine::~Engine()
 {
-    print("Destroyed " + streamPointerText(this));
+    print("Destroyed " + kit::debug::toStreamPointerText(this));
 }
 
 std::string Engine::printPrefix() const
@@ -133,8 +124,14 @@ void Engine::doExecuteActionUnguarded(Result<ActionResult>* outResult, const IAc
         *outResult = {error(ErrorCode::invalidParams, "Action is null"), {}};
         return;
     }
+    const char* const actionId = action->actionId();
+    Uuid objectTrackId;
+    Uuid deviceId;
+    action->getObjectTrackId(&objectTrackId);
+    action->getDeviceId(&deviceId);
+    const int64_t timestampUs = action->timestampUs();
     if (m_enableOutput)
-        logAction(action);
+        logAction(actionId, objectTrackId, deviceId, timestampUs);
 
     const auto params = adopt(action->params());
     Settings paramsMap;
@@ -146,27 +143,18 @@ void Engine::doExecuteActionUnguarded(Result<ActionResult>* outResult, const IAc
     if (m_enableOutput)
         print("}");
 
-    Uuid objectTrackId;
-    Uuid deviceId;
-    action->getObjectTrackId(&objectTrackId);
-    action->getDeviceId(&deviceId);
-    const char* const actionId = action->actionId();
-    *outResult = executeAction(actionId ? actionId : "", objectTrackId, deviceId, action->timestampUs(),
-        adopt(action->objectTrackInfo()), paramsMap);
+    *outResult = executeAction(
+        actionId ? actionId : "", objectTrackId, deviceId, timestampUs, adopt(action->objectTrackInfo()), paramsMap);
 }
 
-void Engine::logAction(const IAction* action) const
+void Engine::logAction(const char* actionId, const Uuid& objectTrackId, const Uuid& deviceId, int64_t timestampUs) const
 {
-    Uuid objectTrackId;
-    Uuid deviceId;
-    action->getObjectTrackId(&objectTrackId);
-    action->getDeviceId(&deviceId);
     print(std::string("doExecuteAction") + "():");
     print("{");
-    print("    actionId: " + kit::debug::toLiteral(action->actionId()));
+    print("    actionId: " + kit::debug::toLiteral(actionId));
     print("    objectTrackId: " + uuidToText(objectTrackId, uuidAllFormats));
     print("    deviceId: " + uuidToText(deviceId, uuidAllFormats));
-    print("    timestampUs: " + std::to_string(action->timestampUs()));
+    print("    timestampUs: " + std::to_string(timestampUs));
 }
 
 void Engine::setHandler(IEngineHandler* handler)

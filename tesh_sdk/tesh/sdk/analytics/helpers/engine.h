@@ -62,7 +62,7 @@ protected:
 private:
     void doSetSettingsUnguarded(Result<ISettingsResponse*>* outResult, const IStringMap* settings);
     void doExecuteActionUnguarded(Result<ActionResult>* outResult, const IAction* action);
-    void logAction(const IAction* action) const;
+    void logAction(const char* actionId, const Uuid& objectTrackId, const Uuid& deviceId, int64_t timestampUs) const;
 
 private:
     const bool m_enableOutput;

@@ -19,12 +19,7 @@ public:
     /** Every item of this plug-in is reported with full confidence. */
     float confidence() const override { return 1.0F; }
 
-    const IAttribute* attribute(int index) const override
-    {
-        if (index < 0 || index >= attributeCount())
-            return nullptr;
-        return share(m_attributes[static_cast<size_t>(index)].get()).releasePtr();
-    }
+    const IAttribute* attribute(int index) const override { return shareAt(m_attributes, index); }
 
     int attributeCount() const override { return static_cast<int>(m_attributes.size()); }
 

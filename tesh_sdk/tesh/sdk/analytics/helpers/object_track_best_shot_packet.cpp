@@ -28,11 +28,4 @@ void ObjectTrackBestShotPacket::getBoundingBox(Rect* outValue) const
     *outValue = m_boundingBox;
 }
 
-const IAttribute* ObjectTrackBestShotPacket::attribute(int index) const
-{
-    if (index < 0 || index >= attributeCount())
-        return nullptr;
-    return share(m_attributes[static_cast<size_t>(index)].get()).releasePtr();
-}
-
 } // namespace tesh::sdk::analytics

@@ -27,7 +27,7 @@ public:
     const char* imageData() const override { return m_imageData.empty() ? nullptr : m_imageData.data(); }
     int imageDataSize() const override { return static_cast<int>(m_imageData.size()); }
     const char* imageDataFormat() const override { return m_imageDataFormat.c_str(); }
-    const IAttribute* attribute(int index) const override;
+    const IAttribute* attribute(int index) const override { return shareAt(m_attributes, index); }
     int attributeCount() const override { return static_cast<int>(m_attributes.size()); }
     int auxiliaryValue() const override { return 0; }
 
