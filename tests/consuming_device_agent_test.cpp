@@ -17,6 +17,7 @@
 #include <host_double/custom_metadata_packet.h>
 #include <host_double/device_agent_handler.h>
 #include <host_double/device_info.h>
+#include <host_double/error_code_printer.h>
 #include <host_double/host_object.h>
 #include <host_double/host_string_map.h>
 #include <host_double/leak_check.h>
@@ -32,16 +33,6 @@
 #include <tesh/sdk/analytics/helpers/object_track_best_shot_packet.h>
 #include <tesh/sdk/helpers/error.h>
 #include <tesh/sdk/helpers/lib_context.h>
-
-namespace tesh::sdk {
-
-// Failure messages name the code instead of a bare number.
-void PrintTo(ErrorCode errorCode, std::ostream* os)
-{
-    *os << toString(errorCode) << " (" << static_cast<int>(errorCode) << ")";
-}
-
-} // namespace tesh::sdk
 
 namespace tesh::test {
 namespace {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <host_double/assertion_report.h>
+#include <host_double/interface_queries.h>
 #include <host_double/leak_check.h>
 #include <host_double/ref_count_of.h>
 #include <host_double/stderr_capture.h>
@@ -19,6 +20,7 @@
 namespace tesh::sdk::analytics {
 namespace {
 
+using test::expectInterfaceQueries;
 using test::expectOneAssertionReport;
 using test::makeUuid;
 using test::refCountOf;
@@ -332,17 +334,10 @@ TEST_F(MetadataItemsTest, answersExactlyTheIdsOfItsInterfaceFamily)
     const auto event = makePtr<EventMetadata>();
     const auto attribute = makeAttribute("a");
 
-    struct Row
-    {
-        const IRefCountable* object;
-        const char* objectName;
-        const char* id;
-        bool answers;
-    };
     const IRefCountable* const o = object.get();
     const IRefCountable* const e = event.get();
     const IRefCountable* const a = attribute.get();
-    const std::vector<Row> rows{
+    const std::vector<test::InterfaceQuery> rows{
         {e, "event", "tesh::sdk::analytics::IEventMetadata2", true},
         {e, "event", "tesh::sdk::analytics::IEventMetadata1", true},
         {e, "event", "tesh::sdk::analytics::IEventMetadata", true},
@@ -364,22 +359,7 @@ TEST_F(MetadataItemsTest, answersExactlyTheIdsOfItsInterfaceFamily)
         {a, "attribute", "tesh::sdk::analytics::IMetadata", false},
     };
 
-    for (const Row& row: rows)
-    {
-        SCOPED_TRACE(std::string(row.objectName) + " asked for \"" + row.id + "\"");
-        const int countBefore = refCountOf(row.object);
-        const auto answer = adopt(row.object->queryInterface(row.id));
-        if (row.answers)
-        {
-            EXPECT_EQ(answer.get(), row.object);
-            EXPECT_EQ(refCountOf(row.object), countBefore + 1);
-        }
-        else
-        {
-            EXPECT_EQ(answer.get(), nullptr);
-            EXPECT_EQ(refCountOf(row.object), countBefore);
-        }
-    }
+    expectInterfaceQueries(rows);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <host_double/assertion_report.h>
+#include <host_double/interface_queries.h>
 #include <host_double/leak_check.h>
 #include <host_double/ref_count_of.h>
 #include <host_double/stderr_capture.h>
@@ -21,6 +22,7 @@
 namespace tesh::sdk::analytics {
 namespace {
 
+using test::expectInterfaceQueries;
 using test::expectOneAssertionReport;
 using test::makeUuid;
 using test::refCountOf;
@@ -303,17 +305,10 @@ TEST_F(MetadataPacketsTest, answersExactlyTheIdsOfItsInterfaceFamily)
     const auto objectPacket = makePtr<ObjectMetadataPacket>();
     const auto eventPacket = makePtr<EventMetadataPacket>();
 
-    struct Row
-    {
-        const IRefCountable* object;
-        const char* objectName;
-        const char* id;
-        bool answers;
-    };
     const IRefCountable* const b = bestShot.get();
     const IRefCountable* const o = objectPacket.get();
     const IRefCountable* const e = eventPacket.get();
-    const std::vector<Row> rows{
+    const std::vector<test::InterfaceQuery> rows{
         {b, "best shot", "tesh::sdk::analytics::IObjectTrackBestShotPacket2", true},
         {b, "best shot", "tesh::sdk::analytics::IObjectTrackBestShotPacket1", true},
         {b, "best shot", "tesh::sdk::analytics::IObjectTrackBestShotPacket", true},
@@ -342,22 +337,7 @@ TEST_F(MetadataPacketsTest, answersExactlyTheIdsOfItsInterfaceFamily)
         {e, "event packet", "tesh::sdk::analytics::IEventMetadata", false},
     };
 
-    for (const Row& row: rows)
-    {
-        SCOPED_TRACE(std::string(row.objectName) + " asked for \"" + row.id + "\"");
-        const int countBefore = refCountOf(row.object);
-        const auto answer = adopt(row.object->queryInterface(row.id));
-        if (row.answers)
-        {
-            EXPECT_EQ(answer.get(), row.object);
-            EXPECT_EQ(refCountOf(row.object), countBefore + 1);
-        }
-        else
-        {
-            EXPECT_EQ(answer.get(), nullptr);
-            EXPECT_EQ(refCountOf(row.object), countBefore);
-        }
-    }
+    expectInterfaceQueries(rows);
 }
 
 } // namespace

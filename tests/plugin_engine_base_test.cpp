@@ -13,6 +13,7 @@
 #include <host_double/assertion_report.h>
 #include <host_double/engine_handler.h>
 #include <host_double/engine_info.h>
+#include <host_double/error_code_printer.h>
 #include <host_double/host_string_map.h>
 #include <host_double/leak_check.h>
 #include <host_double/object_track_info.h>
@@ -25,16 +26,6 @@
 #include <tesh/sdk/helpers/lib_context.h>
 #include <tesh/sdk/helpers/settings_response.h>
 #include <tesh/sdk/helpers/string.h>
-
-namespace tesh::sdk {
-
-// Failure messages name the code instead of a bare number.
-void PrintTo(ErrorCode errorCode, std::ostream* os)
-{
-    *os << toString(errorCode) << " (" << static_cast<int>(errorCode) << ")";
-}
-
-} // namespace tesh::sdk
 
 namespace tesh::test {
 namespace {
