@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "decimal_integer.h"
+#include <plugin/decimal_integer.h>
+
 #include "frame_border.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {

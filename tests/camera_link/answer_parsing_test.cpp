@@ -7,8 +7,8 @@
 
 #include <camera_link/small_stack.h>
 #include <camera_settings/answer_parsing.h>
-#include <camera_settings/decimal_integer.h>
 #include <camera_settings/frame_border.h>
+#include <plugin/decimal_integer.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {

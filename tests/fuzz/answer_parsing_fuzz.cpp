@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include <camera_settings/answer_parsing.h>
-#include <camera_settings/decimal_integer.h>
 #include <camera_settings/frame_border.h>
 #include <camera_settings/parameter_naming.h>
+#include <plugin/decimal_integer.h>
 
 namespace qv = tesh::vms_server_plugins::analytics::qv;
 
