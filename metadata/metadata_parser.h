@@ -1,0 +1,55 @@
+// The parser that the device agent keeps for the metadata packets of its camera: bounded input, reused buffers.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "metadata_document.h"
+
+namespace rapidxml {
+template<class Ch>
+class xml_document;
+} // namespace rapidxml
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/**
+ * Real documents are a few KB to tens of KB; this leaves a margin of a hundredfold over them and bounds what one
+ * packet can make us copy and parse (some milliseconds at rapidxml's 1 GB/s). A larger packet is refused uncopied.
+ */
+constexpr std::size_t kMaxDocumentBytes = 4 * 1024 * 1024;
+
+/**
+ * The text buffer keeps its memory up to this size between packets, which serves every ordinary document without
+ * allocating; a larger one, left by an exceptional document, is released so that it does not stay pinned.
+ */
+constexpr std::size_t kRetainedBufferBytes = 256 * 1024;
+
+/**
+ * Parses the data of one metadata packet at a time, reusing one text buffer and one rapidxml document (with its
+ * 64 KiB pool, on the heap) across calls, since a buffer allocated and freed per packet costs page faults.
+ * Not thread-safe: the agent calls it under its own lock.
+ */
+class MetadataParser
+{
+public:
+    MetadataParser();
+    ~MetadataParser();
+    MetadataParser(const MetadataParser&) = delete;
+    MetadataParser& operator=(const MetadataParser&) = delete;
+
+    /**
+     * Reads exactly `size` bytes of data (a zero byte among them ends the text there) from a private copy, so the
+     * host's data is neither modified nor read beyond its size.
+     * @return Nothing for null data, a size of 0 or less or above kMaxDocumentBytes, and wherever
+     *     parseMetadataStream gives nothing; never throws.
+     */
+    std::unique_ptr<MetadataDocument> parse(const char* data, int size);
+
+private:
+    std::vector<char> m_text;
+    std::unique_ptr<rapidxml::xml_document<char>> m_xml; //< Created by the first parse, inside its error handling.
+};
+
+} // namespace tesh::vms_server_plugins::analytics::qv

@@ -1,0 +1,40 @@
+// Reading one document of the camera's metadata stream into the fields that the object and event conversions use.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "metadata_document.h"
+
+namespace rapidxml {
+template<class Ch>
+class xml_document;
+} // namespace rapidxml
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/**
+ * Real documents nest about 12 levels. rapidxml recurses once per level at about 140 B of stack, so 256 levels
+ * take some 36 KiB, far below the stack of any thread the host parses on.
+ */
+constexpr int kMaxDocumentNesting = 256;
+
+/**
+ * Parses the zero-terminated text in place (it is modified), with rapidxml's white-space trimming and
+ * normalisation of element text. Numbers read the way atoi and atof read them, but whatever the process's locale
+ * is, and a decimal that is not finite as a 32-bit float reads as 0. Texts held in fixed-size fields are cut to
+ * their limit without splitting a UTF-8 sequence.
+ * @return Nothing for text that is not well-formed XML, that nests deeper than kMaxDocumentNesting, or whose top
+ *     element is not "tt:MetaDataStream", and for any failure on the way; never throws, logs nothing.
+ */
+std::unique_ptr<MetadataDocument> parseMetadataStream(char* text);
+
+/**
+ * The same for `length` bytes of text followed by a zero byte (a zero byte earlier ends the text there), with a
+ * rapidxml document that the caller keeps across calls so that its node pool is reused. The document is cleared
+ * before the parse and again after it, so it keeps no node that points into the text.
+ */
+std::unique_ptr<MetadataDocument> parseMetadataStream(
+    char* text, std::size_t length, rapidxml::xml_document<char>& xml);
+
+} // namespace tesh::vms_server_plugins::analytics::qv

@@ -1,0 +1,21 @@
+// The camera documents kept under tests/data, read as the host would hand them over.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace tesh::test {
+
+inline std::string readDataFile(const std::string& name)
+{
+    std::ifstream file(std::string(QV_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    EXPECT_FALSE(text.str().empty()) << name;
+    return text.str();
+}
+
+} // namespace tesh::test
