@@ -11,7 +11,11 @@ void DeviceAgentHandler::handleMetadata(sdk::analytics::IMetadataPacket* metadat
     enterCall();
     std::chrono::microseconds duration{0};
     {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_heldCalls;
+        m_holdChanged.notify_all();
+        m_holdChanged.wait(lock, [this]() { return !m_held; });
+        --m_heldCalls;
         duration = m_callDuration;
     }
     if (duration.count() > 0)
@@ -64,6 +68,27 @@ int DeviceAgentHandler::maxConcurrentCalls() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_maxConcurrentCalls;
+}
+
+void DeviceAgentHandler::holdCalls()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_held = true;
+}
+
+void DeviceAgentHandler::releaseCalls()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_held = false;
+    }
+    m_holdChanged.notify_all();
+}
+
+bool DeviceAgentHandler::waitForHeldCalls(int count, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_holdChanged.wait_for(lock, timeout, [&]() { return m_held && m_heldCalls >= count; });
 }
 
 void DeviceAgentHandler::enterCall()

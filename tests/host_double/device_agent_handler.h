@@ -40,6 +40,13 @@ public:
     /** The most calls that were in flight at once. */
     int maxConcurrentCalls() const;
 
+    /** While held, calls wait inside the handler: a test can tell for sure that the agent is mid-delivery. */
+    void holdCalls();
+    void releaseCalls();
+
+    /** @return Whether at least count calls were waiting in holdCalls() before the timeout. */
+    bool waitForHeldCalls(int count, std::chrono::milliseconds timeout) const;
+
 private:
     void enterCall();
     void leaveCall();
@@ -51,6 +58,9 @@ private:
     int m_callCount = 0;
     int m_callsInFlight = 0;
     int m_maxConcurrentCalls = 0;
+    bool m_held = false;
+    int m_heldCalls = 0;
+    mutable std::condition_variable m_holdChanged;
     std::chrono::microseconds m_callDuration{0};
 };
 

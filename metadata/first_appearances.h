@@ -1,0 +1,44 @@
+// When each tracked object was first emitted, so that its best shot can be stamped just after that moment.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/** Entries older than this are of no use to a best shot any more. */
+inline constexpr int64_t kFirstAppearanceLifetimeNs = 5'000'000'000;
+
+/**
+ * Used by one pass at a time: pruned before the conversions start, then read and written by the object conversion
+ * alone. Passes never overlap, so it needs no lock.
+ */
+class FirstAppearances
+{
+public:
+    FirstAppearances();
+
+    /** Keeps the first record of an object; later emissions do not move it. */
+    void recordIfAbsent(int32_t objectId, int64_t timestampUs, int64_t nowNs);
+
+    /** The timestamp of the object's first emission, removing the record. */
+    std::optional<int64_t> take(int32_t objectId);
+
+    /** Removes the records made kFirstAppearanceLifetimeNs or longer ago. */
+    void prune(int64_t nowNs);
+
+    std::size_t size() const { return m_appearances.size(); }
+
+private:
+    struct Appearance
+    {
+        int32_t objectId;
+        int64_t timestampUs;
+        int64_t recordedNs;
+    };
+
+    std::unordered_map<int32_t, Appearance> m_appearances;
+};
+
+} // namespace tesh::vms_server_plugins::analytics::qv

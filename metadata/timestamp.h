@@ -1,0 +1,21 @@
+// Metadata timestamps are the host's int64 microseconds, shifted by offsets from the camera and the settings.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/** A host timestamp near the end of the range must not wrap into the past (or into undefined behaviour). */
+inline int64_t addSaturating(int64_t timestampUs, int64_t offsetUs)
+{
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    if (offsetUs > 0 && timestampUs > kMax - offsetUs)
+        return kMax;
+    if (offsetUs < 0 && timestampUs < kMin - offsetUs)
+        return kMin;
+    return timestampUs + offsetUs;
+}
+
+} // namespace tesh::vms_server_plugins::analytics::qv

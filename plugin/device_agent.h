@@ -1,0 +1,95 @@
+// The agent of one camera: admits the camera's metadata documents and turns them into the host's metadata.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <tesh/sdk/analytics/helpers/consuming_device_agent.h>
+#include <tesh/sdk/analytics/helpers/event_metadata_packet.h>
+#include <tesh/sdk/analytics/helpers/object_metadata_packet.h>
+#include <tesh/sdk/analytics/helpers/object_track_best_shot_packet.h>
+
+#include <metadata/behavior_highlights.h>
+#include <metadata/conversion_context.h>
+#include <metadata/first_appearances.h>
+#include <metadata/metadata_document.h>
+#include <metadata/metadata_parser.h>
+#include <metadata/track_ids.h>
+
+#include "thread_pool.h"
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/**
+ * Converts at most one document at a time, on its own pool: a document that arrives meanwhile is dropped, so the
+ * host's push call never waits and no backlog can build up.
+ */
+class DeviceAgent: public sdk::analytics::ConsumingDeviceAgent
+{
+public:
+    explicit DeviceAgent(const sdk::IDeviceInfo* deviceInfo);
+
+    void neededMetadataTypes(
+        sdk::Result<void>* outResult, const sdk::analytics::IMetadataTypes* neededMetadataTypes) override;
+    std::string manifestString() const override;
+    bool pushCompressedVideoFrame(const sdk::analytics::ICompressedVideoPacket* videoFrame) override;
+    bool pushCustomMetadataPacket(const sdk::analytics::ICustomMetadataPacket* customMetadataPacket) override;
+
+    /** Added to every packet's timestamp. */
+    void setTimestampCalibrationUs(int32_t calibrationUs) { m_timestampCalibration = calibrationUs; }
+
+    /** How long a behaviour event keeps its object red; 0 turns highlighting off. */
+    void setHighlightSeconds(int32_t seconds) { m_highlightSeconds = seconds; }
+
+    /** False while a document is being converted. */
+    bool isMetadataReady() const { return m_metadataReady; }
+
+    int32_t frameWidth() const { return m_frameWidth; }
+    int32_t frameHeight() const { return m_frameHeight; }
+    bool isRefreshPending() const { return m_refreshPending; }
+    const std::string& cameraAddress() const { return m_cameraAddress; }
+
+protected:
+    /** Lets the pass in flight finish and its packets reach the handler, then stops the pool. */
+    ~DeviceAgent() override;
+
+private:
+    std::unique_ptr<MetadataDocument> parseDocument(const sdk::analytics::ICustomMetadataPacket* packet);
+    void processMetadataDocument(std::unique_ptr<MetadataDocument> document, int64_t passTimestampUs);
+    void pruneTrackingMaps();
+    void convertDocument(std::unique_ptr<MetadataDocument> document, int64_t passTimestampUs);
+    void deliverOutgoingPackets();
+    void clearOutgoingPackets();
+    DisplayTypes displayTypes() const;
+
+private:
+    BehaviorHighlights m_behaviorHighlights;
+    FirstAppearances m_firstAppearances;
+    std::atomic<int32_t> m_timestampCalibration{0}; //< Microseconds.
+    std::atomic<int32_t> m_highlightSeconds{0};
+    std::atomic<int32_t> m_frameWidth{3840};
+    std::atomic<int32_t> m_frameHeight{2160};
+    CoordinateSpan m_coordinateSpan; //< Touched by passes only, which never overlap.
+    std::atomic<int32_t> m_personDisplayType{1};
+    std::atomic<int32_t> m_bicycleDisplayType{1};
+    std::atomic<int32_t> m_carDisplayType{1};
+    std::atomic<bool> m_refreshPending{false};
+    std::atomic<bool> m_writeHoldOff{false};
+    std::atomic<bool> m_metadataReady{true};
+    TrackIds m_trackIds;
+    std::vector<sdk::Ptr<sdk::analytics::ObjectMetadataPacket>> m_outgoingObjectPackets;
+    std::vector<sdk::Ptr<sdk::analytics::ObjectTrackBestShotPacket>> m_outgoingBestShotPackets;
+    std::vector<sdk::Ptr<sdk::analytics::EventMetadataPacket>> m_outgoingEventPackets;
+    const std::string m_cameraAddress;
+    const std::string m_cameraLogin;
+    const std::string m_cameraPassword;
+    std::mutex m_parserMutex; //< The host may push from more than one thread.
+    MetadataParser m_metadataParser;
+    ThreadPool m_threadPool; //< Last, so it is destroyed first, while everything its tasks use still exists.
+};
+
+} // namespace tesh::vms_server_plugins::analytics::qv

@@ -1,0 +1,87 @@
+// Reading the library's metadata packets back the way the host does, through the interface slots only.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <tesh/sdk/analytics/i_event_metadata.h>
+#include <tesh/sdk/analytics/i_event_metadata_packet.h>
+#include <tesh/sdk/analytics/i_object_metadata.h>
+#include <tesh/sdk/analytics/i_object_metadata_packet.h>
+#include <tesh/sdk/analytics/i_object_track_best_shot_packet.h>
+#include <tesh/sdk/analytics/rect.h>
+#include <tesh/sdk/helpers/ptr.h>
+#include <tesh/sdk/uuid.h>
+
+namespace tesh::test {
+
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+
+struct ObjectView
+{
+    std::string typeId;
+    sdk::Uuid trackId;
+    sdk::analytics::Rect box;
+    Attributes attributes;
+};
+
+struct EventView
+{
+    std::string typeId;
+    std::string caption;
+    std::string description;
+    bool isActive = false;
+    sdk::Uuid trackId;
+};
+
+template<class Item>
+Attributes attributesOf(const Item& item)
+{
+    Attributes attributes;
+    for (int i = 0; i < item.attributeCount(); ++i)
+    {
+        const auto attribute = sdk::adopt(item.attribute(i));
+        attributes.emplace_back(attribute->name(), attribute->value());
+    }
+    return attributes;
+}
+
+inline std::vector<ObjectView> objectsOf(const sdk::analytics::IObjectMetadataPacket& packet)
+{
+    std::vector<ObjectView> objects;
+    for (int i = 0; i < packet.count(); ++i)
+    {
+        const auto item = sdk::queryInterface<sdk::analytics::IObjectMetadata>(sdk::adopt(packet.at(i)));
+        ObjectView view{item->typeId(), {}, {}, attributesOf(*item)};
+        item->getTrackId(&view.trackId);
+        item->getBoundingBox(&view.box);
+        objects.push_back(std::move(view));
+    }
+    return objects;
+}
+
+inline std::vector<EventView> eventsOf(const sdk::analytics::IEventMetadataPacket& packet)
+{
+    std::vector<EventView> events;
+    for (int i = 0; i < packet.count(); ++i)
+    {
+        const auto item = sdk::queryInterface<sdk::analytics::IEventMetadata>(sdk::adopt(packet.at(i)));
+        EventView view{item->typeId(), item->caption(), item->description(), item->isActive(), {}};
+        item->getTrackId(&view.trackId);
+        events.push_back(std::move(view));
+    }
+    return events;
+}
+
+inline std::string attributeValue(const Attributes& attributes, const std::string& name)
+{
+    for (const auto& [key, value]: attributes)
+    {
+        if (key == name)
+            return value;
+    }
+    return "<absent>";
+}
+
+} // namespace tesh::test
