@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build test test-asan test-tsan fuzz clean
+.PHONY: setup configure build test test-asan test-tsan fuzz fuzz-build fuzz-answers fuzz-metadata bench clean
 
 setup:
 	bash tools/setup.sh
@@ -31,19 +31,41 @@ test-tsan: setup
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 $(CTEST) build-tsan
 
-# The libFuzzer target of the camera answer parsers: a clang build of its own, never part of `make test`.
+# The libFuzzer targets, a clang build of their own, never part of `make test`: the camera answer parsers, and
+# the admission of metadata documents (bytes in as a custom metadata packet, through parse, pass and delivery).
 FUZZ_DIR ?= build-fuzz
 FUZZ_CXX ?= clang++-14
 FUZZ_SECONDS ?= 600
 
-fuzz:
+fuzz: fuzz-answers fuzz-metadata
+
+fuzz-build:
 	bash tools/setup.sh --fuzz
 	cmake -S tests/fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz-answers: fuzz-build
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/artifacts
 	$(FUZZ_DIR)/answer_parsing_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 		-dict=tests/fuzz/answer_parsing.dict -artifact_prefix=$(FUZZ_DIR)/artifacts/ \
 		$(FUZZ_DIR)/corpus tests/fuzz/corpus
+
+# Seeds: a few small documents of our own and the realistic documents of the tests.
+fuzz-metadata: fuzz-build
+	mkdir -p $(FUZZ_DIR)/metadata_corpus $(FUZZ_DIR)/metadata_artifacts
+	$(FUZZ_DIR)/metadata_admission_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -print_final_stats=1 \
+		-dict=tests/fuzz/metadata.dict -artifact_prefix=$(FUZZ_DIR)/metadata_artifacts/ \
+		$(FUZZ_DIR)/metadata_corpus tests/fuzz/metadata_corpus tests/data
+
+# The metadata path's benchmarks, in a Release build of their own, never run by `make test`. The agent logs every
+# push and delivery to the standard error, which goes to a file here, as on a server, instead of the terminal.
+BENCH_DIR ?= build-bench
+BENCH_ARGS ?=
+
+bench: setup
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target metadata_bench
+	$(BENCH_DIR)/bench/metadata_bench $(BENCH_ARGS) 2> $(BENCH_DIR)/metadata_bench.log
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-tsan $(FUZZ_DIR)
