@@ -5,8 +5,6 @@
 
 #include <rapidxml/rapidxml.hpp>
 
-#include "parse_metadata_stream.h"
-
 namespace tesh::vms_server_plugins::analytics::qv {
 
 MetadataParser::MetadataParser() = default;

@@ -6,11 +6,7 @@
 #include <vector>
 
 #include "metadata_document.h"
-
-namespace rapidxml {
-template<class Ch>
-class xml_document;
-} // namespace rapidxml
+#include "parse_metadata_stream.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 

@@ -8,24 +8,17 @@
 #include <camera_link/small_stack.h>
 #include <camera_settings/answer_parsing.h>
 #include <camera_settings/frame_border.h>
+#include <host_double/repeated_text.h>
 #include <plugin/decimal_integer.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {
 
+using tesh::test::repeat;
 using test::runOnSmallStack;
 
 /** Well past the input length at which the standard library's regular expression matcher exhausts 8 MiB. */
 constexpr std::size_t kLongAnswerBytes = 100 * 1024;
-
-std::string repeat(const std::string& piece, std::size_t times)
-{
-    std::string text;
-    text.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        text += piece;
-    return text;
-}
 
 struct ValueCase
 {

@@ -170,7 +170,7 @@ TEST_F(ObjectConversionTest, classTableDecidesTypeHighlightAndDisplay)
         }
         ASSERT_EQ(items.size(), 1U);
         EXPECT_EQ(items[0].typeId, row.typeId);
-        EXPECT_EQ(attributeValue(items[0].attributes, "tesh.sys.color"), row.highlight);
+        EXPECT_EQ(highlightOf(items[0]), row.highlight);
     }
 }
 
@@ -216,10 +216,10 @@ TEST_F(ObjectConversionTest, recentBehaviourTurnsObjectRedWhileHighlightingIsOn)
     const auto switchedOff = objects(convert(documentOf({person(7)})));
 
     ASSERT_EQ(highlighted.size(), 2U);
-    EXPECT_EQ(attributeValue(highlighted[0].attributes, "tesh.sys.color"), "Red");
-    EXPECT_EQ(attributeValue(highlighted[1].attributes, "tesh.sys.color"), "Green");
+    EXPECT_EQ(highlightOf(highlighted[0]), "Red");
+    EXPECT_EQ(highlightOf(highlighted[1]), "Green");
     ASSERT_EQ(switchedOff.size(), 1U);
-    EXPECT_EQ(attributeValue(switchedOff[0].attributes, "tesh.sys.color"), "Green");
+    EXPECT_EQ(highlightOf(switchedOff[0]), "Green");
 }
 
 TEST_F(ObjectConversionTest, withoutUsableScaleNoBoxReachesTheHost)

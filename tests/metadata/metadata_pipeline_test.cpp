@@ -242,10 +242,10 @@ TEST_F(MetadataPipeline, behaviourEventTurnsItsObjectRedUntilTheHighlightExpires
     const auto expired = lastObjects();
 
     ASSERT_EQ(highlighted.size(), 2U);
-    EXPECT_EQ(attributeValue(highlighted[0].attributes, "tesh.sys.color"), "Red");
-    EXPECT_EQ(attributeValue(highlighted[1].attributes, "tesh.sys.color"), "Green");
+    EXPECT_EQ(highlightOf(highlighted[0]), "Red");
+    EXPECT_EQ(highlightOf(highlighted[1]), "Green");
     ASSERT_EQ(expired.size(), 1U);
-    EXPECT_EQ(attributeValue(expired[0].attributes, "tesh.sys.color"), "Green");
+    EXPECT_EQ(highlightOf(expired[0]), "Green");
 }
 
 TEST_F(MetadataPipeline, eventWithAnObjectIdThatIsNoNumberIsStillDelivered)

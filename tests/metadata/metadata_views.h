@@ -84,4 +84,10 @@ inline std::string attributeValue(const Attributes& attributes, const std::strin
     return "<absent>";
 }
 
+/** The box colour the host draws a tracked object with. */
+inline std::string highlightOf(const ObjectView& object)
+{
+    return attributeValue(object.attributes, "tesh.sys.color");
+}
+
 } // namespace tesh::test

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <camera_link/small_stack.h>
+#include <host_double/repeated_text.h>
 #include <metadata/metadata_parser.h>
 #include <metadata/nesting_depth.h>
 #include <metadata/parse_metadata_stream.h>
@@ -21,6 +22,7 @@ namespace tesh::vms_server_plugins::analytics::qv {
 namespace {
 
 using tesh::test::readDataFile;
+using tesh::test::repeat;
 using test::runOnSmallStack;
 using Items = std::vector<std::pair<std::string, std::string>>;
 using Color = std::array<int32_t, 3>;
@@ -38,15 +40,6 @@ constexpr char kStreamEnd[] = "</tt:MetaDataStream>";
 std::unique_ptr<MetadataDocument> parse(std::string text)
 {
     return parseMetadataStream(text.data());
-}
-
-std::string repeat(const std::string& piece, std::size_t times)
-{
-    std::string text;
-    text.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        text += piece;
-    return text;
 }
 
 std::string streamOf(const std::string& content)
