@@ -8,42 +8,73 @@ namespace tesh::vms_server_plugins::analytics::qv {
 
 namespace {
 
-/** rapidxml's white space. */
-bool isXmlSpace(char c)
+/** Classes of characters, one bit each, looked up in a table per byte as rapidxml looks up its own. */
+enum CharClass : unsigned char
+{
+    kSpace = 1 << 0, //< rapidxml's white space.
+    kElementName = 1 << 1, //< What rapidxml takes into an element name; quotes and "=" included.
+    kAttributeName = 1 << 2, //< What rapidxml takes into an attribute name.
+};
+
+/** One entry per byte value; the zero byte belongs to no class, as it ends rapidxml's text. */
+struct CharClassTable
+{
+    unsigned char classes[256] = {};
+};
+
+constexpr bool isXmlSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-/** What rapidxml takes into an element name; quotes and "=" included, so they must not open a value here. */
-bool isElementNameChar(char c)
+constexpr unsigned char classOf(char c)
 {
-    return c != '\0' && !isXmlSpace(c) && c != '/' && c != '>' && c != '?';
+    if (c == '\0')
+        return 0;
+    if (isXmlSpace(c))
+        return kSpace;
+    if (c == '/' || c == '>' || c == '?')
+        return 0;
+    if (c == '<' || c == '=' || c == '!')
+        return kElementName;
+    return kElementName | kAttributeName;
 }
 
-/** What rapidxml takes into an attribute name. */
-bool isAttributeNameChar(char c)
+constexpr CharClassTable makeCharClassTable()
 {
-    return isElementNameChar(c) && c != '<' && c != '=' && c != '!';
+    CharClassTable table;
+    for (int byte = 0; byte < 256; ++byte)
+        table.classes[byte] = classOf(static_cast<char>(byte));
+    return table;
+}
+
+constexpr CharClassTable kCharClasses = makeCharClassTable();
+
+bool isIn(char c, CharClass charClass)
+{
+    return (kCharClasses.classes[static_cast<unsigned char>(c)] & charClass) != 0;
 }
 
 /**
  * Each step mirrors the rapidxml function that reads the same construct, so that the scan and the parser stay at
  * the same place in the text; where rapidxml would throw, the scan gives up.
+ *
+ * The text it is given ends in ">", and no zero byte comes before. Every piece of markup ends at a ">", so each
+ * step reads the next byte only after one that is not ">", and that byte is always there: the final ">" stops the
+ * loops below the way the zero byte stops rapidxml's, without a bounds check per byte.
  */
 class NestingScan
 {
 public:
-    NestingScan(const char* text, std::size_t size): m_text(text), m_size(lengthBeforeZero(text, size)) {}
+    NestingScan(const char* text, const char* end): m_pos(text), m_end(end) {}
 
     bool within(int maxDepth)
     {
         int depth = 0;
-        for (;;)
+        while (skipTo('<'))
         {
-            if (!skipTo('<'))
-                return depth == 0;
             ++m_pos;
-            if (at(0) == '/')
+            if (*m_pos == '/')
             {
                 // At the top rapidxml reads "</" as an element without a name.
                 if (depth == 0 || !skipEndTag())
@@ -57,64 +88,65 @@ public:
             if (opens && ++depth > maxDepth)
                 return false;
         }
+        return depth == 0;
     }
 
 private:
-    static std::size_t lengthBeforeZero(const char* text, std::size_t size)
-    {
-        const void* zero = std::memchr(text, '\0', size);
-        return zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : size;
-    }
-
-    /** Past the end reads as the zero byte that rapidxml stops at. */
-    char at(std::size_t offset) const { return m_pos + offset < m_size ? m_text[m_pos + offset] : '\0'; }
-
     /** To the next occurrence of c; at the end, false. Searched with memchr: text and values are most of the bytes. */
     bool skipTo(char c)
     {
-        const void* found = std::memchr(m_text + m_pos, c, m_size - m_pos);
-        m_pos = found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_text) : m_size;
+        const void* found = std::memchr(m_pos, c, static_cast<std::size_t>(m_end - m_pos));
+        m_pos = found ? static_cast<const char*>(found) : m_end;
         return found != nullptr;
     }
 
-    bool startsWith(std::string_view prefix) const
+    /** The comparison stops at the first byte that differs, so it reads no further than the final ">". */
+    bool startsWith(const char* prefix) const
     {
-        for (std::size_t i = 0; i < prefix.size(); ++i)
+        for (const char* at = m_pos; *prefix; ++at, ++prefix)
         {
-            if (at(i) != prefix[i])
+            if (*at != *prefix)
                 return false;
         }
         return true;
     }
 
-    bool skipPast(std::string_view terminator)
+    /** Past the terminator, which ends in ">" as all of those below do. */
+    bool skipPast(const char* terminator)
     {
         for (; skipTo(terminator[0]); ++m_pos)
         {
             if (startsWith(terminator))
             {
-                m_pos += terminator.size();
+                m_pos += std::strlen(terminator);
                 return true;
             }
         }
         return false;
     }
 
-    template<typename Predicate>
-    void skipWhile(Predicate predicate)
+    void skipWhile(CharClass charClass)
     {
-        while (predicate(at(0)))
+        while (isIn(*m_pos, charClass))
             ++m_pos;
     }
 
     /** After "<": a declaration, comment, CDATA section, processing instruction or element start tag. */
     bool skipMarkup(bool* opens)
     {
-        if (at(0) == '?')
+        if (*m_pos == '?')
         {
             ++m_pos;
             return skipPast("?>");
         }
+        if (*m_pos == '!')
+            return skipDeclaration();
+        return skipStartTag(opens);
+    }
+
+    /** After "<": "!" and then a comment, a CDATA section or another declaration. */
+    bool skipDeclaration()
+    {
         if (startsWith("!--"))
         {
             m_pos += 3;
@@ -127,34 +159,30 @@ private:
         }
         if (startsWith("!DOCTYPE"))
             return false;
-        if (at(0) == '!')
-        {
-            ++m_pos;
-            return skipPast(">");
-        }
-        return skipStartTag(opens);
+        ++m_pos;
+        return skipPast(">");
     }
 
     /** After "<": the name, the attributes, then ">" (opens an element) or "/>". */
     bool skipStartTag(bool* opens)
     {
-        const std::size_t nameStart = m_pos;
-        skipWhile(isElementNameChar);
+        const char* const nameStart = m_pos;
+        skipWhile(kElementName);
         if (m_pos == nameStart)
             return false;
-        skipWhile(isXmlSpace);
-        while (isAttributeNameChar(at(0)))
+        skipWhile(kSpace);
+        while (isIn(*m_pos, kAttributeName))
         {
             if (!skipAttribute())
                 return false;
         }
-        if (at(0) == '>')
+        if (*m_pos == '>')
         {
             ++m_pos;
             *opens = true;
             return true;
         }
-        if (at(0) == '/' && at(1) == '>')
+        if (*m_pos == '/' && m_pos[1] == '>')
         {
             m_pos += 2;
             return true;
@@ -165,20 +193,20 @@ private:
     /** name = "value" or name = 'value', and the white space after it. */
     bool skipAttribute()
     {
-        skipWhile(isAttributeNameChar);
-        skipWhile(isXmlSpace);
-        if (at(0) != '=')
+        skipWhile(kAttributeName);
+        skipWhile(kSpace);
+        if (*m_pos != '=')
             return false;
         ++m_pos;
-        skipWhile(isXmlSpace);
-        const char quote = at(0);
+        skipWhile(kSpace);
+        const char quote = *m_pos;
         if (quote != '"' && quote != '\'')
             return false;
         ++m_pos;
         if (!skipTo(quote))
             return false;
         ++m_pos;
-        skipWhile(isXmlSpace);
+        skipWhile(kSpace);
         return true;
     }
 
@@ -186,18 +214,34 @@ private:
     bool skipEndTag()
     {
         ++m_pos;
-        skipWhile(isElementNameChar);
-        skipWhile(isXmlSpace);
-        if (at(0) != '>')
+        skipWhile(kElementName);
+        skipWhile(kSpace);
+        if (*m_pos != '>')
             return false;
         ++m_pos;
         return true;
     }
 
-    const char* const m_text;
-    const std::size_t m_size;
-    std::size_t m_pos = 0;
+    const char* m_pos;
+    const char* const m_end;
 };
+
+const char* firstZero(const char* text, std::size_t size)
+{
+    const void* zero = std::memchr(text, '\0', size);
+    return zero ? static_cast<const char*>(zero) : text + size;
+}
+
+const char* lastOf(char c, const char* text, const char* end)
+{
+    const std::size_t at = std::string_view(text, static_cast<std::size_t>(end - text)).rfind(c);
+    return at == std::string_view::npos ? nullptr : text + at;
+}
+
+bool contains(char c, const char* text, const char* end)
+{
+    return std::memchr(text, c, static_cast<std::size_t>(end - text)) != nullptr;
+}
 
 } // namespace
 
@@ -205,7 +249,15 @@ bool nestingWithin(const char* text, std::size_t size, int maxDepth)
 {
     if (!text)
         return false;
-    return NestingScan(text, size).within(maxDepth);
+    const char* const end = firstZero(text, size);
+    // Markup ends at a ">": a "<" with no ">" after it is markup that breaks off, and text after the last ">"
+    // holds no markup, so the scan can end at that ">" and let it stand in for the zero byte.
+    const char* const lastClose = lastOf('>', text, end);
+    if (!lastClose)
+        return !contains('<', text, end);
+    if (contains('<', lastClose + 1, end))
+        return false;
+    return NestingScan(text, lastClose + 1).within(maxDepth);
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv
