@@ -69,4 +69,4 @@ bench: setup
 	$(BENCH_DIR)/bench/metadata_bench $(BENCH_ARGS) 2> $(BENCH_DIR)/metadata_bench.log
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-tsan $(FUZZ_DIR) $(BENCH_DIR)
