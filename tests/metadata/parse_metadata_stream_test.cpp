@@ -137,6 +137,9 @@ TEST(ParseMetadataStream, readsEveryObjectOfTheSceneInDocumentOrder)
         {205, "Vehicle", "Motorcycle", true, kVehicleColorRead},
         {206, "Vehicle", "Van", false, 0},
         {301, "Face", "", true, 0},
+        {104, "HumanHead", "", false, 0},
+        {105, "Person", "", false, kFaceRead | kTopColorRead},
+        {207, "Vehicle", "Car", true, kVehicleColorRead},
     };
     const auto document = parse(readDataFile("scene_people_and_vehicles.xml"));
     ASSERT_TRUE(document);
