@@ -4,7 +4,6 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -17,13 +16,13 @@
 #include <host_double/custom_metadata_packet.h>
 #include <host_double/device_agent_handler.h>
 #include <host_double/device_info.h>
-#include <host_double/error_code_printer.h>
 #include <host_double/host_object.h>
 #include <host_double/host_string_map.h>
 #include <host_double/leak_check.h>
 #include <host_double/plain_data_packet.h>
 #include <host_double/ref_count_of.h>
 #include <host_double/stderr_capture.h>
+#include <host_double/taken_error.h>
 #include <host_double/uncompressed_video_frame.h>
 #include <tesh/sdk/analytics/helpers/consuming_device_agent.h>
 #include <tesh/sdk/analytics/helpers/event_metadata.h>
@@ -46,35 +45,7 @@ using sdk::analytics::IConsumingDeviceAgent;
 using sdk::analytics::IDataPacket;
 using sdk::analytics::IMetadataPacket;
 using Settings = std::map<std::string, std::string>;
-using ErrorSeen = std::pair<ErrorCode, std::string>;
 using Lines = std::vector<std::string>;
-
-const ErrorSeen kSuccess{ErrorCode::noError, "<null>"};
-
-std::string streamPointer(const void* pointer)
-{
-    std::ostringstream text;
-    text << pointer;
-    return text.str();
-}
-
-/** The code and message of a filled error record; the message's reference is released here. */
-ErrorSeen takeError(sdk::Error* error)
-{
-    const std::string message = error->errorMessage ? error->errorMessage->str() : "<null>";
-    if (error->errorMessage)
-        error->errorMessage->releaseRef();
-    error->errorMessage = nullptr;
-    return {error->errorCode, message};
-}
-
-Ptr<HostStringMap> hostMap(const Settings& pairs)
-{
-    auto map = makePtr<HostStringMap>();
-    for (const auto& [key, value]: pairs)
-        map->set(key, value);
-    return map;
-}
 
 Ptr<DeviceInfo> deviceInfo(const std::string& id)
 {
@@ -680,7 +651,7 @@ TEST_F(ConsumingDeviceAgentTest, settingsDeliveriesAreMergedAndEachEndsInSetting
 
     for (const Settings& delivery: std::vector<Settings>{{{"a", "1"}}, {{"b", "2"}}, {{"a", "3"}}})
     {
-        const auto settings = hostMap(delivery);
+        const auto settings = makeHostStringMap(delivery);
         Result<sdk::ISettingsResponse*> result;
         f.host->doSetSettings(&result, settings.get());
         EXPECT_EQ(kSuccess, takeError(&result.error));
@@ -703,7 +674,7 @@ TEST_F(ConsumingDeviceAgentTest, unusableSettingsMapFailsAndLeavesTheStoredSetti
         {"null map", [] { return Ptr<sdk::IStringMap>(); }, "ERROR: stringMap is null"},
         {"negative count",
             [] {
-                auto map = hostMap({{"b", "2"}});
+                auto map = makeHostStringMap({{"b", "2"}});
                 map->setReportedCount(-2);
                 return Ptr<sdk::IStringMap>(map);
             },
@@ -713,7 +684,7 @@ TEST_F(ConsumingDeviceAgentTest, unusableSettingsMapFailsAndLeavesTheStoredSetti
     {
         SCOPED_TRACE(c.name);
         Fixture f(/*enableOutput*/ false);
-        const auto initial = hostMap({{"a", "1"}});
+        const auto initial = makeHostStringMap({{"a", "1"}});
         Result<sdk::ISettingsResponse*> initialResult;
         f.host->doSetSettings(&initialResult, initial.get());
         EXPECT_EQ(kSuccess, takeError(&initialResult.error));
@@ -828,7 +799,7 @@ TEST_F(ConsumingDeviceAgentTest, concurrentPushesHandlerSwapsAndSettingsNeverOve
                 {
                     case 0: host->setHandler(newHandler().get()); break;
                     case 1: {
-                        const auto settings = hostMap({{"thread" + std::to_string(t), std::to_string(i)}});
+                        const auto settings = makeHostStringMap({{"thread" + std::to_string(t), std::to_string(i)}});
                         Result<sdk::ISettingsResponse*> result;
                         host->doSetSettings(&result, settings.get());
                         if (takeError(&result.error) != kSuccess)

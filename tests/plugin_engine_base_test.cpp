@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <functional>
 #include <map>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,13 +12,14 @@
 #include <host_double/assertion_report.h>
 #include <host_double/engine_handler.h>
 #include <host_double/engine_info.h>
-#include <host_double/error_code_printer.h>
 #include <host_double/host_string_map.h>
 #include <host_double/leak_check.h>
 #include <host_double/object_track_info.h>
 #include <host_double/ref_count_of.h>
 #include <host_double/stderr_capture.h>
+#include <host_double/taken_error.h>
 #include <host_double/utility_provider.h>
+#include <host_double/uuid_for_test.h>
 #include <tesh/sdk/analytics/helpers/engine.h>
 #include <tesh/sdk/analytics/helpers/plugin.h>
 #include <tesh/sdk/helpers/error.h>
@@ -40,9 +40,6 @@ using sdk::analytics::ActionResult;
 using sdk::analytics::IEngine;
 using sdk::analytics::IObjectTrackInfo;
 using Settings = std::map<std::string, std::string>;
-using ErrorSeen = std::pair<ErrorCode, std::string>;
-
-const ErrorSeen kSuccess{ErrorCode::noError, "<null>"};
 
 const std::string kPluginPrefix = "[plugin] ";
 
@@ -58,23 +55,6 @@ std::string printfPointer(const void* pointer)
     return text;
 }
 
-std::string streamPointer(const void* pointer)
-{
-    std::ostringstream text;
-    text << pointer;
-    return text.str();
-}
-
-/** The code and message of a filled error record; the message's reference is released here. */
-ErrorSeen takeError(sdk::Error* error)
-{
-    const std::string message = error->errorMessage ? error->errorMessage->str() : "<null>";
-    if (error->errorMessage)
-        error->errorMessage->releaseRef();
-    error->errorMessage = nullptr;
-    return {error->errorCode, message};
-}
-
 /** The text of a returned string, whose reference is released here; "<null>" for none. */
 std::string takeText(const sdk::IString* text)
 {
@@ -83,22 +63,6 @@ std::string takeText(const sdk::IString* text)
     const std::string result = text->str();
     text->releaseRef();
     return result;
-}
-
-Ptr<HostStringMap> hostMap(const Settings& pairs)
-{
-    auto map = makePtr<HostStringMap>();
-    for (const auto& [key, value]: pairs)
-        map->set(key, value);
-    return map;
-}
-
-Uuid uuidCountingFrom(uint8_t first)
-{
-    Uuid id;
-    for (int i = 0; i < 16; ++i)
-        id.bytes[i] = static_cast<uint8_t>(first + i);
-    return id;
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -543,7 +507,7 @@ TEST_F(EngineTest, settingsDeliveriesAreMergedNotReplaced)
 
     for (const Settings& delivery: std::vector<Settings>{{{"a", "1"}}, {{"b", "2"}}, {{"a", "3"}}})
     {
-        const auto settings = hostMap(delivery);
+        const auto settings = makeHostStringMap(delivery);
         Result<sdk::ISettingsResponse*> result;
         host->doSetSettings(&result, settings.get());
         EXPECT_EQ(kSuccess, takeError(&result.error));
@@ -663,8 +627,8 @@ TEST_F(EngineTest, doExecuteActionWithNullActionFailsAndLogsWhateverEnableOutput
 Ptr<Action> fullAction(Ptr<IObjectTrackInfo> objectTrackInfo)
 {
     auto action = makePtr<Action>("tesh.qv.Reset");
-    action->setObjectTrackId(uuidCountingFrom(0x00));
-    action->setDeviceId(uuidCountingFrom(0xA0));
+    action->setObjectTrackId(makeUuid(0x00));
+    action->setDeviceId(makeUuid(0xA0));
     action->setTimestampUs(1234567890123);
     action->setObjectTrackInfo(std::move(objectTrackInfo));
     action->setParams(Ptr<sdk::IStringMap>(
@@ -714,8 +678,8 @@ TEST_F(EngineTest, doExecuteActionHandsTheUnpackedActionToExecuteActionAndReturn
     ASSERT_EQ(1U, engine->executedActions().size());
     const ExecutedAction& executed = engine->executedActions()[0];
     EXPECT_EQ("tesh.qv.Reset", executed.actionId);
-    EXPECT_TRUE(uuidCountingFrom(0x00) == executed.objectTrackId);
-    EXPECT_TRUE(uuidCountingFrom(0xA0) == executed.deviceId);
+    EXPECT_TRUE(makeUuid(0x00) == executed.objectTrackId);
+    EXPECT_TRUE(makeUuid(0xA0) == executed.deviceId);
     EXPECT_EQ(1234567890123, executed.timestampUs);
     EXPECT_EQ(trackInfo.get(), executed.objectTrackInfo);
     EXPECT_EQ((Settings{{"mode", "full"}, {"zone", "2"}}), executed.params);

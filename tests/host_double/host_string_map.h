@@ -2,7 +2,9 @@
 #pragma once
 
 #include <initializer_list>
+#include <map>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -48,6 +50,15 @@ private:
 inline sdk::Ptr<HostStringMap> makeHostStringMap(std::initializer_list<HostStringMap::Pair> pairs)
 {
     return sdk::adopt(new HostStringMap(pairs));
+}
+
+/** The pairs of a map built at run time, in key order. */
+inline sdk::Ptr<HostStringMap> makeHostStringMap(const std::map<std::string, std::string>& pairs)
+{
+    auto map = sdk::makePtr<HostStringMap>();
+    for (const auto& [key, value]: pairs)
+        map->set(key, value);
+    return map;
 }
 
 } // namespace tesh::test
