@@ -1,19 +1,16 @@
 // How the host's setting names become the camera's parameter names and query values.
 #include "parameter_naming.h"
 
+#include <plugin/decimal_integer.h>
+
 namespace tesh::vms_server_plugins::analytics::qv {
 
 namespace {
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 bool isUnreserved(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(static_cast<char>(c)) || c == '-' || c == '.'
-        || c == '_' || c == '~';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDecimalDigit(static_cast<char>(c)) || c == '-'
+        || c == '.' || c == '_' || c == '~';
 }
 
 } // namespace
@@ -30,7 +27,7 @@ std::string indexDigit(std::string_view name)
 {
     for (auto c = name.rbegin(); c != name.rend(); ++c)
     {
-        if (isDigit(*c))
+        if (isDecimalDigit(*c))
             return std::string(1, *c);
     }
     return {};

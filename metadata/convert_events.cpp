@@ -24,11 +24,6 @@ constexpr char kSceneChangeTopic[] = "tns1:VideoSource/GlobalSceneChange/Analyti
 constexpr char kSettingsChangedTopic[] = "tns1:AI/AppSettingChanged";
 constexpr char kBehaviorTopic[] = "tns1:RuleEngine/ObjectDetection/vndObjectEx";
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 /**
  * "<label> : [n]" where n is one more than the last digit of the last "Rule" source item that ends in one: the
  * camera numbers lines and regions from 0, the host's dialog from 1. Empty without such an item.
@@ -38,7 +33,7 @@ std::string rulePart(const MetadataEvent& event, const char* label)
     std::string part;
     for (const SimpleItem& item: event.sourceItems)
     {
-        if (item.name != "Rule" || item.value.empty() || !isDigit(item.value.back()))
+        if (item.name != "Rule" || item.value.empty() || !isDecimalDigit(item.value.back()))
             continue;
         part = std::string(label) + " : [" + static_cast<char>(item.value.back() + 1) + "]";
     }

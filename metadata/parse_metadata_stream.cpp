@@ -1,7 +1,6 @@
 // Reading one document of the camera's metadata stream into the fields that the object and event conversions use.
 #include "parse_metadata_stream.h"
 
-#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -15,6 +14,8 @@
 
 #include <rapidxml/rapidxml.hpp>
 
+#include <plugin/decimal_integer.h>
+
 #include "nesting_depth.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -25,12 +26,6 @@ using Node = rapidxml::xml_node<char>;
 
 /** Element text trimmed at both ends, with its inner white-space runs condensed to one space. */
 constexpr int kParseFlags = rapidxml::parse_trim_whitespace | rapidxml::parse_normalize_whitespace;
-
-/** The white space of the "C" locale, which atoi and atof skip in front of a number. */
-bool isCSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 /** Names are compared with their prefix as written; namespace declarations are not consulted. */
 std::string_view nameOf(const Node& node)
@@ -93,26 +88,6 @@ std::size_t skipCSpace(std::string_view text)
     return i;
 }
 
-/** As atoi reads it; where atoi is undefined (outside 32 bits) the value is clamped to the nearer limit. */
-int32_t readInteger(std::string_view text)
-{
-    std::size_t i = skipCSpace(text);
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-    {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // One past the largest magnitude, so that INT32_MIN still fits.
-    constexpr int64_t kSaturated = int64_t{INT32_MAX} + 1;
-    int64_t magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        magnitude = std::min(magnitude * 10 + (text[i] - '0'), kSaturated);
-    if (negative)
-        return static_cast<int32_t>(-magnitude);
-    return static_cast<int32_t>(std::min<int64_t>(magnitude, INT32_MAX));
-}
-
 /**
  * As atof reads it, narrowed to float, but always with "." as the decimal point: atof follows the process's
  * locale, which a host may set from its user's, and would then read the camera's "0.5" as 0. A value that is not
@@ -143,7 +118,7 @@ float readDecimal(std::string_view text)
 void readIntegerAttribute(const Node& element, std::string_view name, int32_t* field)
 {
     if (const auto value = attributeOf(element, name))
-        *field = readInteger(*value);
+        *field = saturatedDecimalInteger(*value);
 }
 
 void readDecimalAttribute(const Node& element, std::string_view name, float* field)

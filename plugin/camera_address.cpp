@@ -3,17 +3,14 @@
 
 #include <optional>
 
+#include "decimal_integer.h"
+
 namespace tesh::vms_server_plugins::analytics::qv {
 
 namespace {
 
 constexpr int kAddressGroups = 4;
 constexpr std::size_t kMaxGroupDigits = 3;
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 /**
  * The end of a match of groups [group, 4) starting at pos, trying the longest digit run first and backing off as
@@ -22,7 +19,7 @@ bool isDigit(char c)
 std::optional<std::size_t> matchGroups(std::string_view url, std::size_t pos, int group)
 {
     std::size_t digits = 0;
-    while (digits < kMaxGroupDigits && pos + digits < url.size() && isDigit(url[pos + digits]))
+    while (digits < kMaxGroupDigits && pos + digits < url.size() && isDecimalDigit(url[pos + digits]))
         ++digits;
     for (; digits > 0; --digits)
     {

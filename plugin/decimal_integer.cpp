@@ -1,55 +1,65 @@
-// Reading the camera's integer fields the way the standard string-to-int conversion does, without exceptions.
+// Reading the camera's integer fields the way the C library's conversions do, without exceptions.
 #include "decimal_integer.h"
+
+#include <limits>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
 namespace {
 
-/** The white space of the "C" locale, which is what strtol skips in front of a number. */
-bool isCSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+/** One past the largest magnitude, so that INT32_MIN still fits. */
+constexpr int64_t kMagnitudeLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
 
-bool isDigit(char c)
+struct DecimalScan
 {
-    return c >= '0' && c <= '9';
+    bool hasDigits = false;
+    bool negative = false;
+    int64_t magnitude = 0; //< Stops growing once above kMagnitudeLimit.
+    std::size_t end = 0; //< Just past the last digit.
+
+    bool fits() const { return magnitude < kMagnitudeLimit || (negative && magnitude == kMagnitudeLimit); }
+};
+
+/** Every digit is consumed even after an overflow, as strtol does. */
+DecimalScan scanDecimal(std::string_view text)
+{
+    DecimalScan scan;
+    std::size_t i = 0;
+    while (i < text.size() && isCSpace(text[i]))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    {
+        scan.negative = text[i] == '-';
+        ++i;
+    }
+    for (; i < text.size() && isDecimalDigit(text[i]); ++i)
+    {
+        scan.hasDigits = true;
+        if (scan.magnitude <= kMagnitudeLimit)
+            scan.magnitude = scan.magnitude * 10 + (text[i] - '0');
+    }
+    scan.end = i;
+    return scan;
 }
 
 } // namespace
 
 std::optional<int32_t> parseDecimalInteger(std::string_view text, std::size_t* end)
 {
-    std::size_t i = 0;
-    while (i < text.size() && isCSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-    {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i == text.size() || !isDigit(text[i]))
-        return std::nullopt;
-
-    // One past the largest magnitude, so that INT32_MIN still fits; every digit is consumed even after overflow,
-    // as strtol does, and the overflow is reported once the number ends.
-    constexpr int64_t kMagnitudeLimit = int64_t{INT32_MAX} + 1;
-    int64_t magnitude = 0;
-    bool overflow = false;
-    for (; i < text.size() && isDigit(text[i]); ++i)
-    {
-        if (!overflow)
-        {
-            magnitude = magnitude * 10 + (text[i] - '0');
-            overflow = magnitude > kMagnitudeLimit;
-        }
-    }
-    if (overflow || (!negative && magnitude == kMagnitudeLimit))
+    const DecimalScan scan = scanDecimal(text);
+    if (!scan.hasDigits || !scan.fits())
         return std::nullopt;
     if (end)
-        *end = i;
-    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+        *end = scan.end;
+    return static_cast<int32_t>(scan.negative ? -scan.magnitude : scan.magnitude);
+}
+
+int32_t saturatedDecimalInteger(std::string_view text)
+{
+    const DecimalScan scan = scanDecimal(text);
+    if (scan.fits())
+        return static_cast<int32_t>(scan.negative ? -scan.magnitude : scan.magnitude);
+    return scan.negative ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv
