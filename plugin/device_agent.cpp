@@ -8,9 +8,13 @@
 #include <metadata/convert_objects.h>
 #include <metadata/steady_clock.h>
 #include <metadata/timestamp.h>
+#include <tesh/sdk/helpers/boundary.h>
+#include <tesh/sdk/helpers/from_string_map.h>
+#include <tesh/sdk/helpers/ptr.h>
 
 #include "camera_address.h"
 #include "device_agent_manifest.h"
+#include "plugin_side_settings.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -45,6 +49,52 @@ void DeviceAgent::neededMetadataTypes(Result<void>* outResult, const IMetadataTy
 std::string DeviceAgent::manifestString() const
 {
     return deviceAgentManifest();
+}
+
+Result<ISettingsResponse*> DeviceAgent::settingsReceived()
+{
+    applyPluginSideSettings(settings());
+    return {};
+}
+
+/** A value that is missing, not an integer or outside the dialog's range leaves the field as it was. */
+void DeviceAgent::applyPluginSideSettings(const Settings& values)
+{
+    applyCalibration(values);
+    const auto highlight = values.find(kHighlightSetting);
+    if (highlight != values.end())
+    {
+        if (const std::optional<int32_t> seconds = highlightSecondsOf(highlight->second))
+            m_highlightSeconds = *seconds;
+    }
+}
+
+void DeviceAgent::onActiveSettingChanged(
+    Result<IActiveSettingChangedResponse*>* /*outResult*/, const IActiveSettingChangedAction* action)
+{
+    // The result stays as the host set it: this hook changes nothing in the dialog.
+    runGuarded([this](const std::string& text) { print(text); }, "onActiveSettingChanged",
+        [&] { onActiveSettingChangedUnguarded(action); });
+}
+
+void DeviceAgent::onActiveSettingChangedUnguarded(const IActiveSettingChangedAction* action)
+{
+    if (!action || textOf(action->activeSettingName()) != kCalibrationSetting)
+        return;
+    const auto values = adopt(action->settingsValues());
+    Settings current;
+    if (!fromStringMap(/*enableOutput*/ false, printPrefix(), &current, values.get(), "Active settings", 0))
+        return;
+    applyCalibration(current);
+}
+
+void DeviceAgent::applyCalibration(const Settings& values)
+{
+    const auto calibration = values.find(kCalibrationSetting);
+    if (calibration == values.end())
+        return;
+    if (const std::optional<int32_t> calibrationUs = calibrationUsOf(calibration->second))
+        m_timestampCalibration = *calibrationUs;
 }
 
 bool DeviceAgent::pushCompressedVideoFrame(const ICompressedVideoPacket* videoFrame)

@@ -39,6 +39,13 @@ public:
     bool pushCompressedVideoFrame(const sdk::analytics::ICompressedVideoPacket* videoFrame) override;
     bool pushCustomMetadataPacket(const sdk::analytics::ICustomMetadataPacket* customMetadataPacket) override;
 
+    /** Takes the box delay and the highlight time from the delivered settings; the camera is not involved. */
+    sdk::Result<sdk::ISettingsResponse*> settingsReceived() override;
+
+    /** The box delay follows the spin box at once, before the user applies the dialog. */
+    void onActiveSettingChanged(sdk::Result<sdk::analytics::IActiveSettingChangedResponse*>* outResult,
+        const sdk::analytics::IActiveSettingChangedAction* action) override;
+
     /** Added to every packet's timestamp. */
     void setTimestampCalibrationUs(int32_t calibrationUs) { m_timestampCalibration = calibrationUs; }
 
@@ -65,6 +72,9 @@ private:
     void deliverOutgoingPackets();
     void clearOutgoingPackets();
     DisplayTypes displayTypes() const;
+    void applyPluginSideSettings(const Settings& values);
+    void applyCalibration(const Settings& values);
+    void onActiveSettingChangedUnguarded(const sdk::analytics::IActiveSettingChangedAction* action);
 
 private:
     BehaviorHighlights m_behaviorHighlights;

@@ -1,14 +1,20 @@
 // The road of a metadata packet through an agent: admission, the pass on the agent's pool, delivery to the host.
 #include <algorithm>
 #include <chrono>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include <host_double/active_setting_changed_action.h>
 #include <host_double/compressed_video_packet.h>
+#include <host_double/host_string_map.h>
 #include <host_double/leak_check.h>
+#include <host_double/taken_error.h>
+#include <plugin/plugin_side_settings.h>
 
 #include "agent_harness.h"
 #include "data_files.h"
@@ -246,6 +252,67 @@ TEST_F(MetadataPipeline, behaviourEventTurnsItsObjectRedUntilTheHighlightExpires
     EXPECT_EQ(highlightOf(highlighted[1]), "Green");
     ASSERT_EQ(expired.size(), 1U);
     EXPECT_EQ(highlightOf(expired[0]), "Green");
+}
+
+TEST(PluginSideSettings, onlyIntegersWithinTheDialogsRangesAreTaken)
+{
+    using vms_server_plugins::analytics::qv::calibrationUsOf;
+    using vms_server_plugins::analytics::qv::highlightSecondsOf;
+    EXPECT_EQ(calibrationUsOf("-2"), -100'000);
+    EXPECT_EQ(calibrationUsOf("20"), 1'000'000);
+    EXPECT_EQ(calibrationUsOf("-20"), -1'000'000);
+    EXPECT_EQ(calibrationUsOf("21"), std::nullopt) << "beyond the spin box";
+    EXPECT_EQ(calibrationUsOf("42950"), std::nullopt) << "would overflow 32 bits once multiplied";
+    EXPECT_EQ(calibrationUsOf("3 levels"), std::nullopt) << "not the whole text";
+    EXPECT_EQ(calibrationUsOf(""), std::nullopt);
+    EXPECT_EQ(highlightSecondsOf("0"), 0) << "off";
+    EXPECT_EQ(highlightSecondsOf("60"), 60);
+    EXPECT_EQ(highlightSecondsOf("-1"), std::nullopt);
+    EXPECT_EQ(highlightSecondsOf("5 sec"), std::nullopt);
+}
+
+TEST_F(MetadataPipeline, hostSettingsSetTheBoxDelayAndTheHighlightTimeAndTheSpinBoxActsAtOnce)
+{
+    const auto deliver = [this](std::map<std::string, std::string> values)
+    {
+        sdk::Result<sdk::ISettingsResponse*> result;
+        agent->doSetSettings(&result, makeHostStringMap(values).get());
+        EXPECT_EQ(takeError(&result.error), kSuccess);
+        sdk::adopt(result.value);
+    };
+    const auto turnSpinBox = [this](const char* name, const char* level)
+    {
+        const auto action = sdk::makePtr<ActiveSettingChangedAction>(
+            name, makeHostStringMap({{"TS_CALIBRATION", level}, {"HL_DURATION", "5"}}));
+        sdk::Result<sdk::analytics::IActiveSettingChangedResponse*> result;
+        agent->onActiveSettingChanged(&result, action.get());
+        EXPECT_EQ(takeError(&result.error), kSuccess);
+        EXPECT_EQ(result.value, nullptr) << "the dialog is left as it is";
+    };
+    const auto lastTimestamp = [this] { return handler->packets().back()->timestampUs(); };
+
+    deliver({{"TS_CALIBRATION", "-2"}, {"HL_DURATION", "1"}});
+    process(1'000'000, documentXml({}, behaviorEvent("7", "Enter")));
+    EXPECT_EQ(lastTimestamp(), 900'000);
+    process(1'100'000, documentXml({{7}}));
+    EXPECT_EQ(highlightOf(lastObjects()[0]), "Red");
+
+    turnSpinBox("TS_CALIBRATION", "-3");
+    process(2'000'000, documentXml({{7}}));
+    EXPECT_EQ(lastTimestamp(), 1'850'000) << "before the dialog is applied";
+    turnSpinBox("HL_DURATION", "5");
+    process(3'000'000, documentXml({{7}}));
+    EXPECT_EQ(lastTimestamp(), 2'850'000) << "another active setting changes nothing";
+
+    deliver({{"TS_CALIBRATION", "99999"}, {"HL_DURATION", "0 sec"}});
+    process(4'000'000, documentXml({}, behaviorEvent("8", "Enter")));
+    EXPECT_EQ(lastTimestamp(), 3'850'000) << "values out of range or not integers are ignored";
+    process(4'100'000, documentXml({{8}}));
+    EXPECT_EQ(highlightOf(lastObjects()[0]), "Red") << "the highlight time is still 1 s";
+    deliver({{"HL_DURATION", "0"}});
+    process(4'200'000, documentXml({}, behaviorEvent("9", "Enter")));
+    process(4'300'000, documentXml({{9}}));
+    EXPECT_EQ(highlightOf(lastObjects()[0]), "Green") << "0 turns highlighting off";
 }
 
 TEST_F(MetadataPipeline, eventWithAnObjectIdThatIsNoNumberIsStillDelivered)
