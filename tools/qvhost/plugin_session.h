@@ -1,0 +1,56 @@
+// The plug-in loaded and driven the way the server drives it: library, plug-in, engine, one device agent.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include <tesh/sdk/analytics/i_consuming_device_agent.h>
+#include <tesh/sdk/analytics/i_engine.h>
+#include <tesh/sdk/analytics/i_plugin.h>
+
+#include "counting_registry.h"
+#include "device_info.h"
+#include "host_ref.h"
+
+namespace qvhost {
+
+/** Releases everything it obtained when it goes; the library itself stays loaded until the process ends. */
+class PluginSession
+{
+public:
+    /** Loads the library, names its context, installs the counting registry and obtains plug-in and engine. */
+    explicit PluginSession(const std::string& libraryPath);
+    ~PluginSession();
+
+    std::string pluginManifest() const;
+    std::string engineManifest() const;
+
+    /** Throws HostError when the engine refuses the camera or cannot make its agent. */
+    tesh::sdk::analytics::IConsumingDeviceAgent* obtainAgent(
+        const DeviceDescription& device, tesh::sdk::analytics::IDeviceAgentHandler* handler);
+
+    std::string agentManifest() const;
+
+    /** Pushes one packet to the agent. @return The error the agent reported, or empty. */
+    std::string pushDataPacket(tesh::sdk::analytics::IDataPacket* packet);
+
+    /** Delivers settings as the dialog does. @return The error the agent reported, or empty. */
+    std::string deliverSettings(const std::map<std::string, std::string>& values);
+
+    /** Finalises and releases agent, engine and plug-in, in the server's order. */
+    void release();
+
+    /** Writes one line per plug-in object never destroyed. @return How many. */
+    int reportLeaks(std::FILE* out) const;
+
+    int createdObjectCount() const { return m_registry->createdCount(); }
+
+private:
+    CountingRegistry* m_registry = nullptr; //< Owned by the library context, which lives until the process ends.
+    HostRef<tesh::sdk::analytics::IPlugin> m_plugin;
+    HostRef<tesh::sdk::analytics::IEngine> m_engine;
+    HostRef<tesh::sdk::analytics::IConsumingDeviceAgent> m_agent;
+};
+
+} // namespace qvhost

@@ -1,0 +1,69 @@
+// What a replay pushed and what came back, gathered while it runs and told as a summary at the end.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "packet_json.h"
+
+namespace qvhost {
+
+using Clock = std::chrono::steady_clock;
+
+/** Fed by the pushing thread and by the plug-in's delivering threads at once. */
+class ReplayStatistics
+{
+public:
+    /**
+     * @param passTimestampUs The time the document's object and event packets carry: its packet time plus the
+     *     calibration offset.
+     * @param hasContent Whether the document holds objects or notifications, so that no packet back means a drop.
+     */
+    void documentPushed(int64_t passTimestampUs, bool hasContent, Clock::time_point pushStart, Clock::duration call);
+
+    void packetReceived(const Json& packet, Clock::time_point arrival);
+
+    /** When the last packet came, or the epoch when none did. */
+    Clock::time_point lastArrival() const;
+
+    /** The figures, short and aligned, for people. */
+    void printSummary(std::FILE* out, int64_t firstTimestampUs) const;
+
+private:
+    struct Document
+    {
+        bool hasContent = false;
+        Clock::time_point pushStart;
+        Clock::duration call{};
+        bool converted = false;
+        Clock::duration latency{};
+    };
+
+    struct TypeCount
+    {
+        std::set<std::string> tracks;
+        int observations = 0;
+    };
+
+    void countItems(const Json& packet);
+    void printAccount(std::FILE* out, int64_t firstTimestampUs) const;
+
+    mutable std::mutex m_mutex;
+    std::map<int64_t, Document> m_documents; //< By pass timestamp.
+    std::map<std::string, int> m_packetsByKind;
+    std::map<std::string, TypeCount> m_objectsByType;
+    std::map<std::string, int> m_eventsByType;
+    std::set<std::string> m_bestShotTracks;
+    std::set<std::string> m_redTracks;
+    std::map<std::string, int64_t> m_highestLineCounts; //< By rule.
+    std::vector<int64_t> m_tamperingTimestamps;
+    Clock::time_point m_lastArrival;
+};
+
+} // namespace qvhost
