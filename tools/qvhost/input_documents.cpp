@@ -56,7 +56,7 @@ void addPiece(const std::string& text, size_t begin, size_t end, std::vector<std
 
 std::vector<std::string> splitDocuments(const std::string& text)
 {
-    const char* const start = text.find("<?xml") != std::string::npos ? "<?xml" : "<tt:MetadataStream";
+    const char* const start = text.find("<?xml") != std::string::npos ? "<?xml" : "<tt:MetaDataStream";
     std::vector<std::string> documents;
     size_t begin = text.find_first_not_of(kWhiteSpace);
     if (begin == std::string::npos)

@@ -20,7 +20,7 @@ std::vector<InputDocument> readInputDocuments(const std::vector<std::string>& pa
 
 /**
  * A recording holds its documents one after another: each starts at an XML declaration, or, when there is none,
- * at the root element "tt:MetadataStream". White space between documents belongs to none.
+ * at the root element "tt:MetaDataStream". White space between documents belongs to none.
  */
 std::vector<std::string> splitDocuments(const std::string& text);
 

@@ -124,9 +124,10 @@ Clock::time_point pushAll(PluginSession& session, const std::vector<InputDocumen
         const int64_t timestampUs = options.startUs + static_cast<int64_t>(i) * options.stepUs;
         const HostRef<CustomMetadataPacket> packet(new CustomMetadataPacket(timestampUs, documents[i].text));
         const auto pushStart = Clock::now();
+        statistics->pushStarting(timestampUs + shiftUs, hasContent(documents[i].text), pushStart);
         const std::string error = session.pushDataPacket(packet.get());
         lastPush = Clock::now();
-        statistics->documentPushed(timestampUs + shiftUs, hasContent(documents[i].text), pushStart, lastPush - pushStart);
+        statistics->pushReturned(timestampUs + shiftUs, lastPush - pushStart);
         if (!error.empty())
             std::fprintf(messages, "qvhost: document %zu (%s) was refused: %s\n", i + 1, documents[i].source.c_str(), error.c_str());
     }
@@ -200,7 +201,7 @@ int main(int argc, char** argv)
         "Push camera metadata documents to a device agent as custom metadata packets and write every packet that "
         "comes back as one JSON line; a summary goes to the standard error. A file may hold several documents one "
         "after another, each starting with an XML declaration (or, without declarations, with its "
-        "tt:MetadataStream root); a directory stands for its files in name order.");
+        "tt:MetaDataStream root); a directory stands for its files in name order.");
     addCommonOptions(replay, &common);
     addDeviceOptions(replay, &replayOptions.device);
     replay->add_option("inputs", replayOptions.inputs, "Files or directories of documents")->required();

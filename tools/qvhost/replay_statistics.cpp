@@ -64,16 +64,31 @@ std::string shortType(const std::string& typeId)
     return dot == std::string::npos ? typeId : typeId.substr(dot + 1);
 }
 
+/** "tesh.qv.Car" and 2 -> "2 cars"; people and buses as English has them. */
+std::string counted(const std::string& typeId, size_t count)
+{
+    std::string noun = typeId == kHumanTypeId ? "person" : shortType(typeId);
+    std::transform(noun.begin(), noun.end(), noun.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (count != 1)
+        noun = noun == "person" ? "people" : noun == "bus" ? "buses" : noun + "s";
+    return std::to_string(count) + " " + noun;
+}
+
 } // namespace
 
-void ReplayStatistics::documentPushed(
-    int64_t passTimestampUs, bool hasContent, Clock::time_point pushStart, Clock::duration call)
+void ReplayStatistics::pushStarting(int64_t passTimestampUs, bool hasContent, Clock::time_point pushStart)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     Document& document = m_documents[passTimestampUs];
     document.hasContent = hasContent;
     document.pushStart = pushStart;
-    document.call = call;
+    m_latestPassTimestampUs = passTimestampUs;
+}
+
+void ReplayStatistics::pushReturned(int64_t passTimestampUs, Clock::duration call)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_documents[passTimestampUs].call = call;
 }
 
 void ReplayStatistics::packetReceived(const Json& packet, Clock::time_point arrival)
@@ -84,8 +99,11 @@ void ReplayStatistics::packetReceived(const Json& packet, Clock::time_point arri
     ++m_packetsByKind[kind];
     if (kind == "objects" || kind == "events")
     {
-        // Best shots carry the time of an object's first appearance, so only these two tell their document.
-        const auto document = m_documents.find(packet.value("timestampUs", int64_t{-1}));
+        // An object packet that holds a best shot carries the time of the object's first appearance instead of
+        // its document's; it can only come from the pass in flight, that of the latest document pushed.
+        auto document = m_documents.find(packet.value("timestampUs", int64_t{-1}));
+        if (document == m_documents.end())
+            document = m_documents.find(m_latestPassTimestampUs);
         if (document != m_documents.end())
         {
             document->second.converted = true;
@@ -178,8 +196,7 @@ void ReplayStatistics::printAccount(std::FILE* out, int64_t firstTimestampUs) co
         int withBestShot = 0;
         for (const std::string& track: count.tracks)
             withBestShot += m_bestShotTracks.count(track) ? 1 : 0;
-        std::fprintf(out, "  %zu %s track%s", count.tracks.size(),
-            typeId == kHumanTypeId ? "person" : shortType(typeId).c_str(), count.tracks.size() == 1 ? "" : "s");
+        std::fprintf(out, "  %s", counted(typeId, count.tracks.size()).c_str());
         if (withBestShot > 0)
             std::fprintf(out, ", %d with a best shot", withBestShot);
         std::fprintf(out, "\n");

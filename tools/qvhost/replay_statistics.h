@@ -21,11 +21,14 @@ class ReplayStatistics
 {
 public:
     /**
-     * @param passTimestampUs The time the document's object and event packets carry: its packet time plus the
-     *     calibration offset.
+     * Called just before the push, since the plug-in may deliver before the push call returns.
+     * @param passTimestampUs The document's packet time plus the calibration offset, which its event packet and
+     *     (most of the time) its object packet carry.
      * @param hasContent Whether the document holds objects or notifications, so that no packet back means a drop.
      */
-    void documentPushed(int64_t passTimestampUs, bool hasContent, Clock::time_point pushStart, Clock::duration call);
+    void pushStarting(int64_t passTimestampUs, bool hasContent, Clock::time_point pushStart);
+
+    void pushReturned(int64_t passTimestampUs, Clock::duration call);
 
     void packetReceived(const Json& packet, Clock::time_point arrival);
 
@@ -56,6 +59,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::map<int64_t, Document> m_documents; //< By pass timestamp.
+    int64_t m_latestPassTimestampUs = -1;
     std::map<std::string, int> m_packetsByKind;
     std::map<std::string, TypeCount> m_objectsByType;
     std::map<std::string, int> m_eventsByType;
