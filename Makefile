@@ -1,9 +1,10 @@
-# Quick start: `make test` installs what is missing, builds and runs every test.
+# Quick start: `make demo` replays a recorded street scene through the plug-in; `make test` runs every test.
+# Both install what is missing and build first.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build test test-asan test-tsan fuzz fuzz-build fuzz-answers fuzz-metadata bench clean
+.PHONY: setup configure build demo test test-asan test-tsan fuzz fuzz-build fuzz-answers fuzz-metadata bench clean
 
 setup:
 	bash tools/setup.sh
@@ -13,6 +14,15 @@ configure: setup
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The recorded street scene, pushed through the built library by the substitute host as the server would push it.
+DEMO_DIR = $(BUILD_DIR)/demo
+
+demo: build
+	mkdir -p $(DEMO_DIR)
+	$(BUILD_DIR)/tools/qvhost/qvhost replay --plugin-log $(DEMO_DIR)/plugin.log --output $(DEMO_DIR)/packets.jsonl \
+		samples/street_scene.xml
+	@echo "Every packet the plug-in returned: $(DEMO_DIR)/packets.jsonl; its log: $(DEMO_DIR)/plugin.log"
 
 # The tests run in a private network namespace: the simulated cameras listen on port 80 of 127.0.0.N.
 CTEST = tools/in-netns.sh ctest --output-on-failure -j $(JOBS) --test-dir
