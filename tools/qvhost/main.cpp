@@ -88,6 +88,7 @@ int runManifest(const CommonOptions& common, const DeviceDescription& device)
     PluginSession session(common.library);
     session.obtainAgent(device, nullptr);
     const Manifests manifests{session.pluginManifest(), session.engineManifest(), session.agentManifest()};
+    std::printf("Built against the host SDK %s\n\n", session.sdkVersion().c_str());
     std::printf("Plug-in manifest\n%s\n\nEngine manifest\n%s\n\nDevice agent manifest\n%s\n",
         pretty(manifests.plugin).c_str(), pretty(manifests.engine).c_str(), pretty(manifests.deviceAgent).c_str());
     std::fflush(stdout);

@@ -73,6 +73,8 @@ PluginSession::PluginSession(const std::string& libraryPath)
         throw HostError(kBadUse, "cannot load the plug-in library: " + reason);
     const auto createPlugin = exported<tesh::sdk::IPlugin*()>(library, libraryPath, "createTeshPlugin");
     const auto libContext = exported<ILibContext*()>(library, libraryPath, "teshLibContext");
+    const char* const sdkVersion = exported<const char*()>(library, libraryPath, "teshSdkVersion")();
+    m_sdkVersion = sdkVersion ? sdkVersion : "";
 
     ILibContext* const context = libContext();
     context->setName(kLibraryName);

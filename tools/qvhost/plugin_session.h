@@ -23,6 +23,9 @@ public:
     explicit PluginSession(const std::string& libraryPath);
     ~PluginSession();
 
+    /** The version of the host's SDK the library was built against. */
+    std::string sdkVersion() const { return m_sdkVersion; }
+
     std::string pluginManifest() const;
     std::string engineManifest() const;
 
@@ -47,6 +50,7 @@ public:
     int createdObjectCount() const { return m_registry->createdCount(); }
 
 private:
+    std::string m_sdkVersion;
     CountingRegistry* m_registry = nullptr; //< Owned by the library context, which lives until the process ends.
     HostRef<tesh::sdk::analytics::IPlugin> m_plugin;
     HostRef<tesh::sdk::analytics::IEngine> m_engine;
