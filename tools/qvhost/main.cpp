@@ -78,7 +78,10 @@ int endSession(PluginSession& session, std::FILE* messages)
     session.release();
     const int leaks = session.reportLeaks(messages);
     if (leaks > 0)
-        std::fprintf(messages, "qvhost: %d object(s) of the plug-in were never destroyed\n", leaks);
+    {
+        std::fprintf(messages, "qvhost: %d of the plug-in's %d object(s) were never destroyed\n", leaks,
+            session.createdObjectCount());
+    }
     return leaks > 0 ? kLeaked : 0;
 }
 

@@ -190,7 +190,7 @@ void ReplayStatistics::printSummary(std::FILE* out, int64_t firstTimestampUs) co
 
 void ReplayStatistics::printAccount(std::FILE* out, int64_t firstTimestampUs) const
 {
-    std::fprintf(out, "What the plug-in saw\n");
+    std::fprintf(out, "What the plug-in saw:\n");
     for (const auto& [typeId, count]: m_objectsByType)
     {
         int withBestShot = 0;
