@@ -1,4 +1,5 @@
 // qvhost run as an integrator runs it: its exit status, the JSON lines of the packets, its messages.
+#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -36,9 +37,20 @@ std::string readText(const std::string& path)
  * A replay writes its packets to a file, the rest goes to the standard output; messages come from the standard error;
  * the plug-in's log goes to a file of its own.
  */
+/** A directory of this process's own, so that runs by other users or at the same time never share files. */
+const std::string& runDirectory()
+{
+    static const std::string directory = []
+    {
+        std::string pattern = testing::TempDir() + "qvhost_test.XXXXXX";
+        return mkdtemp(pattern.data()) ? pattern + "/" : testing::TempDir();
+    }();
+    return directory;
+}
+
 QvhostRun runQvhost(const std::string& arguments)
 {
-    const std::string dir = testing::TempDir();
+    const std::string& dir = runDirectory();
     const std::string name = dir + testing::UnitTest::GetInstance()->current_test_info()->name();
     std::remove((name + ".jsonl").c_str());
     const std::string output = arguments.rfind("replay", 0) == 0 ? " --output " + name + ".jsonl" : "";
