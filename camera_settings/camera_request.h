@@ -24,6 +24,13 @@ constexpr long kCameraRequestTimeoutMs = 5000;
  */
 constexpr std::size_t kMaxCameraAnswerBytes = 1024 * 1024;
 
+/**
+ * Requests one agent has under way at once while it reads the camera's configuration. Embedded cameras serve a
+ * handful of connections at a time and refuse the rest, so a read of every setting at once would lose settings;
+ * eight keeps a slow camera's read within a few round trips per setting.
+ */
+constexpr int kMaxCameraRequestsInFlight = 8;
+
 struct CameraRequestLimits
 {
     long connectTimeoutMs = kCameraConnectTimeoutMs;

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <plugin/engine_manifest.h>
+#include <plugin/settings_defaults.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {
@@ -232,6 +233,23 @@ TEST(SettingsModel, givesTheHost337DistinctNamesNumberedFromOne)
     {
         EXPECT_EQ(distinct.count(name), 0u) << name;
     }
+}
+
+TEST(SettingsModel, givesEveryNameADefaultInTheHostsTextForm)
+{
+    const std::map<std::string, std::string> defaults = settingsDefaults();
+    const std::vector<std::string> names = settingNames(parsedModel());
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), defaults.size());
+    for (const std::string& name: names)
+        EXPECT_EQ(defaults.count(name), 1u) << name;
+    EXPECT_EQ(defaults.at("AIX_PERSON_DETECTION_ENABLE"), "true");
+    EXPECT_EQ(defaults.at("AIX_LINE_ENABLE8"), "false");
+    EXPECT_EQ(defaults.at("AIX_PERSON_DISPLAY_TYPE"), "1");
+    EXPECT_EQ(defaults.at("AIX_EXCLUDE_REGION_TYPE3"), "Region");
+    EXPECT_EQ(defaults.at("TS_CALIBRATION"), "0");
+    EXPECT_EQ(defaults.at("AIX_REGION_POSITION5"), "");
+    EXPECT_EQ(Json::parse(defaults.at("AIX_OBJECT_DETECTION_SIZE")),
+        Json::parse(R"({"minimum":[0.006,0.01],"maximum":[1.0,1.0]})"));
 }
 
 TEST(SettingsModel, writesEveryRepeaterCountAndFigureMaximumAsTheText8)
