@@ -27,6 +27,26 @@ bool failCurl(std::string* errorMessage, const std::string& call, CURLcode code)
     return fail(errorMessage, call + ": " + curl_easy_strerror(code));
 }
 
+CameraRequestFailure failWith(std::string* errorMessage, const std::string& reason, CameraRequestFailure failure)
+{
+    fail(errorMessage, reason);
+    return failure;
+}
+
+CameraRequestFailure failureOf(CURLcode code)
+{
+    switch (code)
+    {
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return CameraRequestFailure::unreachable;
+        case CURLE_OPERATION_TIMEDOUT:
+            return CameraRequestFailure::timedOut;
+        default:
+            return CameraRequestFailure::noAnswer;
+    }
+}
+
 /**
  * libcurl is initialised on the first request and never cleaned up. Bracketing every request with
  * curl_global_init/curl_global_cleanup, as one could, tears the library's global state down and builds it up again
@@ -142,7 +162,24 @@ bool sendCameraRequest(const std::string& path,
     return sendCameraRequest(path, user, password, cameraAddress, body, CameraRequestLimits(), nullptr);
 }
 
-bool sendCameraRequest(const std::string& path,
+const char* reasonOf(CameraRequestFailure failure)
+{
+    switch (failure)
+    {
+        case CameraRequestFailure::none: return "";
+        case CameraRequestFailure::notSent: return "the request to the camera could not be made";
+        case CameraRequestFailure::unreachable: return "the camera could not be reached";
+        case CameraRequestFailure::timedOut: return "the camera did not answer in time";
+        case CameraRequestFailure::loginRefused: return "the camera refused the login";
+        case CameraRequestFailure::noAnswer: return "the camera broke off the connection without a whole answer";
+        case CameraRequestFailure::answerTooLong: return "the camera's answer was too long";
+    }
+    return "the camera request failed";
+}
+
+namespace {
+
+CameraRequestFailure perform(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,
@@ -150,36 +187,64 @@ bool sendCameraRequest(const std::string& path,
     const CameraRequestLimits& limits,
     std::string* errorMessage)
 {
+    constexpr CameraRequestFailure kNotSent = CameraRequestFailure::notSent;
     if (path.empty())
-        return fail(errorMessage, "empty request path");
+        return failWith(errorMessage, "empty request path", kNotSent);
     if (!body)
-        return fail(errorMessage, "no answer buffer");
+        return failWith(errorMessage, "no answer buffer", kNotSent);
     if (!ensureCurlInitialised(errorMessage))
-        return false;
+        return kNotSent;
 
     const EasyHandle handle(curl_easy_init());
     if (!handle)
-        return fail(errorMessage, "curl_easy_init failed");
+        return failWith(errorMessage, "curl_easy_init failed", kNotSent);
     const std::string url = "http://" + cameraAddress + "/httpapi/" + path;
     AnswerSink sink;
     sink.body = body;
     sink.maxBytes = limits.maxAnswerBytes;
     if (!setOptions(handle.get(), url, user, password, limits, &sink, errorMessage))
-        return false;
+        return kNotSent;
 
     const CURLcode code = curl_easy_perform(handle.get());
     if (sink.tooLong)
-        return fail(errorMessage, "answer longer than " + std::to_string(limits.maxAnswerBytes) + " bytes");
+    {
+        const std::string reason = "answer longer than " + std::to_string(limits.maxAnswerBytes) + " bytes";
+        return failWith(errorMessage, reason, CameraRequestFailure::answerTooLong);
+    }
     if (code != CURLE_OK)
-        return failCurl(errorMessage, "curl_easy_perform", code);
+        return failWith(errorMessage, std::string("curl_easy_perform: ") + curl_easy_strerror(code), failureOf(code));
 
     long status = 0;
     const CURLcode infoCode = curl_easy_getinfo(handle.get(), CURLINFO_RESPONSE_CODE, &status);
     if (infoCode != CURLE_OK)
-        return failCurl(errorMessage, "curl_easy_getinfo(CURLINFO_RESPONSE_CODE)", infoCode);
+        {
+        failCurl(errorMessage, "curl_easy_getinfo(CURLINFO_RESPONSE_CODE)", infoCode);
+        return kNotSent;
+    }
     if (status == kHttpUnauthorized || status == kHttpForbidden)
-        return fail(errorMessage, "login refused: HTTP status " + std::to_string(status));
-    return true;
+    {
+        const std::string reason = "login refused: HTTP status " + std::to_string(status);
+        return failWith(errorMessage, reason, CameraRequestFailure::loginRefused);
+    }
+    return CameraRequestFailure::none;
+}
+
+} // namespace
+
+bool sendCameraRequest(const std::string& path,
+    const std::string& user,
+    const std::string& password,
+    const std::string& cameraAddress,
+    std::string* body,
+    const CameraRequestLimits& limits,
+    std::string* errorMessage,
+    CameraRequestFailure* failure)
+{
+    const CameraRequestFailure outcome =
+        perform(path, user, password, cameraAddress, body, limits, errorMessage);
+    if (failure)
+        *failure = outcome;
+    return outcome == CameraRequestFailure::none;
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

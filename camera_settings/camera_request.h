@@ -38,6 +38,21 @@ struct CameraRequestLimits
     std::size_t maxAnswerBytes = kMaxCameraAnswerBytes; //< Of this answer's body; a longer one fails the request.
 };
 
+/** Why a request failed, as far as the settings dialog needs to know. */
+enum class CameraRequestFailure
+{
+    none,
+    notSent, //< Empty path, no answer buffer, or libcurl could not be set up.
+    unreachable, //< No connection could be made.
+    timedOut, //< No connection or no whole answer within the limits.
+    loginRefused, //< 401 or 403 after the digest exchange.
+    noAnswer, //< The camera closed the connection or the transfer broke off.
+    answerTooLong,
+};
+
+/** One line in plain words for the host's settings dialog; it never holds the login or a digest field. */
+const char* reasonOf(CameraRequestFailure failure);
+
 /**
  * GET "http://" + cameraAddress + "/httpapi/" + path with digest authentication; the path is sent as it is, so
  * the caller encodes the values in it. Safe to call from many threads at once.
@@ -51,13 +66,16 @@ bool sendCameraRequest(const std::string& path,
     const std::string& cameraAddress,
     std::string* body);
 
-/** The same, with the limits given and, on failure, the reason in words (libcurl's where it has one). */
+/**
+ * The same, with the limits given and, on failure, the reason in words (libcurl's where it has one) and its kind.
+ */
 bool sendCameraRequest(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,
     std::string* body,
     const CameraRequestLimits& limits,
-    std::string* errorMessage);
+    std::string* errorMessage,
+    CameraRequestFailure* failure = nullptr);
 
 } // namespace tesh::vms_server_plugins::analytics::qv

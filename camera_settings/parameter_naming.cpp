@@ -15,6 +15,18 @@ bool isUnreserved(unsigned char c)
 
 } // namespace
 
+bool isSafeSettingName(std::string_view name)
+{
+    if (name.empty())
+        return false;
+    for (const char c: name)
+    {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDecimalDigit(c) || c == '_'))
+            return false;
+    }
+    return true;
+}
+
 std::string toCameraIndex(std::string_view name)
 {
     std::string cameraName(name);

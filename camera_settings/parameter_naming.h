@@ -18,6 +18,12 @@ std::string indexDigit(std::string_view name);
 /** The camera keeps the live shape of a figure under "..._CURRENT_POSITION#" beside the drawn "..._POSITION#". */
 std::string toCurrentPositionPath(std::string_view path);
 
+/**
+ * Whether a setting name may go into a request as it is: letters, digits and underscores only, so that no name can
+ * add parameters of its own ("&", "=", "#", spaces, control characters).
+ */
+bool isSafeSettingName(std::string_view name);
+
 /** Percent-encoding with lowercase hex digits; only letters, digits and "-._~" pass as they are. */
 std::string urlEncode(std::string_view value);
 

@@ -44,7 +44,7 @@ struct EventConversionContext
     int32_t highlightSeconds; //< 0 or less: behaviour events mark nothing.
     BehaviorHighlights& behaviorHighlights;
     std::atomic<bool>& refreshPending;
-    const std::atomic<bool>& writeHoldOff;
+    bool writeHoldOff; //< Whether our own writes to the camera are settling, as at the start of the pass.
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -35,6 +35,8 @@ DeviceAgent::DeviceAgent(const IDeviceInfo* deviceInfo):
     m_cameraAddress(cameraAddressFromUrl(textOf(deviceInfo ? deviceInfo->url() : nullptr))),
     m_cameraLogin(textOf(deviceInfo ? deviceInfo->login() : nullptr)),
     m_cameraPassword(textOf(deviceInfo ? deviceInfo->password() : nullptr)),
+    m_cameraSettings(
+        std::make_unique<CameraSettings>(CameraLink(m_cameraAddress, m_cameraLogin, m_cameraPassword), &m_state)),
     m_threadPool(ThreadPool::workerCountFor(std::thread::hardware_concurrency()))
 {}
 
@@ -53,19 +55,17 @@ std::string DeviceAgent::manifestString() const
 
 Result<ISettingsResponse*> DeviceAgent::settingsReceived()
 {
-    applyPluginSideSettings(settings());
-    return {};
+    return {Error(), m_cameraSettings->settingsReceived(settings()).releasePtr()};
 }
 
-/** A value that is missing, not an integer or outside the dialog's range leaves the field as it was. */
-void DeviceAgent::applyPluginSideSettings(const Settings& values)
+void DeviceAgent::getPluginSideSettings(Result<ISettingsResponse*>* outResult) const
 {
-    applyCalibration(values);
-    const auto highlight = values.find(kHighlightSetting);
-    if (highlight != values.end())
+    if (!outResult)
+        return;
+    if (!runGuarded([this](const std::string& text) { print(text); }, "getPluginSideSettings",
+            [&] { outResult->value = m_cameraSettings->pluginSideSettings(settings()).releasePtr(); }))
     {
-        if (const std::optional<int32_t> seconds = highlightSecondsOf(highlight->second))
-            m_highlightSeconds = *seconds;
+        *outResult = {internalErrorOf("getPluginSideSettings"), nullptr};
     }
 }
 
@@ -94,18 +94,18 @@ void DeviceAgent::applyCalibration(const Settings& values)
     if (calibration == values.end())
         return;
     if (const std::optional<int32_t> calibrationUs = calibrationUsOf(calibration->second))
-        m_timestampCalibration = *calibrationUs;
+        m_state.timestampCalibration = *calibrationUs;
 }
 
 bool DeviceAgent::pushCompressedVideoFrame(const ICompressedVideoPacket* videoFrame)
 {
     // The figures on the camera are kept in thousandths of this size, so a new size means a new read.
     const int32_t width = videoFrame->width();
-    if (width != m_frameWidth)
+    if (width != m_state.frameWidth)
     {
-        m_frameWidth = width;
-        m_frameHeight = videoFrame->height();
-        m_refreshPending = true;
+        m_state.frameWidth = width;
+        m_state.frameHeight = videoFrame->height();
+        m_state.refreshPending = true;
     }
     return true;
 }
@@ -116,7 +116,7 @@ bool DeviceAgent::pushCustomMetadataPacket(const ICustomMetadataPacket* customMe
     if (!document || !m_metadataReady.exchange(false))
         return true;
 
-    const int64_t passTimestampUs = addSaturating(customMetadataPacket->timestampUs(), m_timestampCalibration);
+    const int64_t passTimestampUs = addSaturating(customMetadataPacket->timestampUs(), m_state.timestampCalibration);
     try
     {
         m_threadPool.enqueue([this, document = std::move(document), passTimestampUs]() mutable {
@@ -154,17 +154,17 @@ void DeviceAgent::processMetadataDocument(std::unique_ptr<MetadataDocument> docu
 
 void DeviceAgent::pruneTrackingMaps()
 {
-    m_behaviorHighlights.prune(m_highlightSeconds, steadyClockNs());
+    m_behaviorHighlights.prune(m_state.highlightSeconds, steadyClockNs());
     m_firstAppearances.prune(steadyClockNs());
 }
 
 void DeviceAgent::convertDocument(std::unique_ptr<MetadataDocument> document, int64_t passTimestampUs)
 {
-    const int32_t highlightSeconds = m_highlightSeconds;
+    const int32_t highlightSeconds = m_state.highlightSeconds;
     const ObjectConversionContext objectContext{passTimestampUs, highlightSeconds, displayTypes(), m_coordinateSpan,
         m_behaviorHighlights, m_firstAppearances, m_trackIds};
     const EventConversionContext eventContext{
-        passTimestampUs, highlightSeconds, m_behaviorHighlights, m_refreshPending, m_writeHoldOff};
+        passTimestampUs, highlightSeconds, m_behaviorHighlights, m_state.refreshPending, m_state.writeHoldOff.isActive()};
 
     std::future<ObjectConversion> objects;
     std::future<Ptr<EventMetadataPacket>> events;
@@ -245,7 +245,7 @@ void DeviceAgent::clearOutgoingPackets()
 
 DisplayTypes DeviceAgent::displayTypes() const
 {
-    return {m_personDisplayType != 0, m_bicycleDisplayType != 0, m_carDisplayType != 0};
+    return {m_state.personDisplayType != 0, m_state.bicycleDisplayType != 0, m_state.carDisplayType != 0};
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

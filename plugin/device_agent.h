@@ -13,6 +13,8 @@
 #include <tesh/sdk/analytics/helpers/object_metadata_packet.h>
 #include <tesh/sdk/analytics/helpers/object_track_best_shot_packet.h>
 
+#include <camera_settings/agent_settings_state.h>
+#include <camera_settings/camera_settings.h>
 #include <metadata/behavior_highlights.h>
 #include <metadata/conversion_context.h>
 #include <metadata/first_appearances.h>
@@ -39,25 +41,30 @@ public:
     bool pushCompressedVideoFrame(const sdk::analytics::ICompressedVideoPacket* videoFrame) override;
     bool pushCustomMetadataPacket(const sdk::analytics::ICustomMetadataPacket* customMetadataPacket) override;
 
-    /** Takes the box delay and the highlight time from the delivered settings; the camera is not involved. */
+    /** The first delivery answers with the camera's configuration; later ones write what changed to the camera. */
     sdk::Result<sdk::ISettingsResponse*> settingsReceived() override;
+
+    /** The camera's figures, or its whole configuration once that may have changed. */
+    void getPluginSideSettings(sdk::Result<sdk::ISettingsResponse*>* outResult) const override;
 
     /** The box delay follows the spin box at once, before the user applies the dialog. */
     void onActiveSettingChanged(sdk::Result<sdk::analytics::IActiveSettingChangedResponse*>* outResult,
         const sdk::analytics::IActiveSettingChangedAction* action) override;
 
     /** Added to every packet's timestamp. */
-    void setTimestampCalibrationUs(int32_t calibrationUs) { m_timestampCalibration = calibrationUs; }
+    void setTimestampCalibrationUs(int32_t calibrationUs) { m_state.timestampCalibration = calibrationUs; }
+    int32_t timestampCalibrationUs() const { return m_state.timestampCalibration; }
 
     /** How long a behaviour event keeps its object red; 0 turns highlighting off. */
-    void setHighlightSeconds(int32_t seconds) { m_highlightSeconds = seconds; }
+    void setHighlightSeconds(int32_t seconds) { m_state.highlightSeconds = seconds; }
+    int32_t highlightSeconds() const { return m_state.highlightSeconds; }
 
     /** False while a document is being converted. */
     bool isMetadataReady() const { return m_metadataReady; }
 
-    int32_t frameWidth() const { return m_frameWidth; }
-    int32_t frameHeight() const { return m_frameHeight; }
-    bool isRefreshPending() const { return m_refreshPending; }
+    int32_t frameWidth() const { return m_state.frameWidth; }
+    int32_t frameHeight() const { return m_state.frameHeight; }
+    bool isRefreshPending() const { return m_state.refreshPending; }
     const std::string& cameraAddress() const { return m_cameraAddress; }
 
 protected:
@@ -72,23 +79,14 @@ private:
     void deliverOutgoingPackets();
     void clearOutgoingPackets();
     DisplayTypes displayTypes() const;
-    void applyPluginSideSettings(const Settings& values);
     void applyCalibration(const Settings& values);
     void onActiveSettingChangedUnguarded(const sdk::analytics::IActiveSettingChangedAction* action);
 
 private:
     BehaviorHighlights m_behaviorHighlights;
     FirstAppearances m_firstAppearances;
-    std::atomic<int32_t> m_timestampCalibration{0}; //< Microseconds.
-    std::atomic<int32_t> m_highlightSeconds{0};
-    std::atomic<int32_t> m_frameWidth{3840};
-    std::atomic<int32_t> m_frameHeight{2160};
+    AgentSettingsState m_state;
     CoordinateSpan m_coordinateSpan; //< Touched by passes only, which never overlap.
-    std::atomic<int32_t> m_personDisplayType{1};
-    std::atomic<int32_t> m_bicycleDisplayType{1};
-    std::atomic<int32_t> m_carDisplayType{1};
-    std::atomic<bool> m_refreshPending{false};
-    std::atomic<bool> m_writeHoldOff{false};
     std::atomic<bool> m_metadataReady{true};
     TrackIds m_trackIds;
     std::vector<sdk::Ptr<sdk::analytics::ObjectMetadataPacket>> m_outgoingObjectPackets;
@@ -97,6 +95,8 @@ private:
     const std::string m_cameraAddress;
     const std::string m_cameraLogin;
     const std::string m_cameraPassword;
+    /** Its readers and writers use m_state: declared after it, so they are joined before it goes. */
+    const std::unique_ptr<CameraSettings> m_cameraSettings;
     std::mutex m_parserMutex; //< The host may push from more than one thread.
     MetadataParser m_metadataParser;
     ThreadPool m_threadPool; //< Last, so it is destroyed first, while everything its tasks use still exists.

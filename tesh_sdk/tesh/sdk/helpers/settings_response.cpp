@@ -10,4 +10,11 @@ void SettingsResponse::setValue(const std::string& key, const std::string& value
     m_values->setItem(key, value);
 }
 
+void SettingsResponse::setError(const std::string& key, const std::string& message)
+{
+    if (!m_errors)
+        m_errors = makePtr<StringMap>();
+    m_errors->setItem(key, message);
+}
+
 } // namespace tesh::sdk

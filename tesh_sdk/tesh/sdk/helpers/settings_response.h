@@ -22,12 +22,15 @@ public:
     /** Creates the values map on first use. */
     void setValue(const std::string& key, const std::string& value);
 
+    /** Why the setting key could not be given a value; creates the errors map on first use. */
+    void setError(const std::string& key, const std::string& message);
+
 protected:
     ~SettingsResponse() override = default;
 
 private:
     Ptr<StringMap> m_values;
-    Ptr<IStringMap> m_errors;
+    Ptr<StringMap> m_errors;
     Ptr<IString> m_model;
 };
 

@@ -1,0 +1,35 @@
+// The agent's fields that the camera's settings decide and the metadata conversion reads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+
+#include "write_hold_off.h"
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/** Written by the host's calls and the camera readers and writers, read by the metadata passes: all atomic. */
+struct AgentSettingsState
+{
+    std::atomic<int32_t> timestampCalibration{0}; //< Microseconds added to every packet's time.
+    std::atomic<int32_t> highlightSeconds{0}; //< 0 turns highlighting off.
+    /** The camera keeps figures and object sizes in thousandths and pixels of this frame. */
+    std::atomic<int32_t> frameWidth{3840};
+    std::atomic<int32_t> frameHeight{2160};
+    /** 1 shows the boxes of that object class, 0 hides them. */
+    std::atomic<int32_t> personDisplayType{1};
+    std::atomic<int32_t> bicycleDisplayType{1};
+    std::atomic<int32_t> carDisplayType{1};
+    /** The camera's configuration must be read again at the next settings request. */
+    std::atomic<bool> refreshPending{false};
+    WriteHoldOff writeHoldOff;
+};
+
+/**
+ * The display flag of the class a "..._DISPLAY_TYPE" setting names: the first of "PERSON", "BICYCLE", "CAR" in the
+ * name; null for any other name.
+ */
+std::atomic<int32_t>* displayTypeFlagOf(AgentSettingsState* state, std::string_view name);
+
+} // namespace tesh::vms_server_plugins::analytics::qv

@@ -1,0 +1,68 @@
+// Keeps the host's settings dialog and the camera's configuration in step: reads the camera when the dialog needs
+// it, writes the user's changes back, and holds off re-reads while its own writes settle.
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <tesh/sdk/helpers/ptr.h>
+#include <tesh/sdk/helpers/settings_response.h>
+
+#include "agent_settings_state.h"
+#include "camera_link.h"
+#include "known_values.h"
+#include "writer_threads.h"
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+class CameraSettings
+{
+public:
+    using Settings = std::map<std::string, std::string>;
+
+    /** @param state The agent's fields; must outlive this object. */
+    CameraSettings(CameraLink camera, AgentSettingsState* state);
+
+    /** Waits for the writers still under way; none sends another request. */
+    ~CameraSettings() = default;
+
+    CameraSettings(const CameraSettings&) = delete;
+    CameraSettings& operator=(const CameraSettings&) = delete;
+
+    /**
+     * The host delivered its settings (all of them, stored). The first delivery is answered with the camera's
+     * configuration and writes nothing; a later one starts writing what changed and returns at once.
+     */
+    sdk::Ptr<sdk::SettingsResponse> settingsReceived(const Settings& stored);
+
+    /** The host opens the dialog: the figures, or everything once the camera's configuration may have changed. */
+    sdk::Ptr<sdk::SettingsResponse> pluginSideSettings(const Settings& stored);
+
+    /** Every stored setting, at most kMaxCameraRequestsInFlight requests at once; null during a write hold-off. */
+    sdk::Ptr<sdk::SettingsResponse> readAllSettingsFromCamera(const Settings& stored);
+
+    /** The 24 figures, quick variant. */
+    sdk::Ptr<sdk::SettingsResponse> readFiguresFromCamera();
+
+private:
+    using Changes = std::vector<std::pair<std::string, std::string>>;
+
+    Changes takeChanges(const Settings& stored, sdk::SettingsResponse* response);
+    void applyPluginSideChanges(Changes* changes);
+    void startWriters(Changes changes);
+    void applySettingToCamera(const std::string& name, const std::string& value, const std::atomic<bool>& stopping);
+    void writeFailed(const std::string& name, const std::string& value);
+    void startWriteHoldOff();
+
+private:
+    const CameraLink m_camera;
+    AgentSettingsState* const m_state;
+    KnownValues m_knownValues;
+    std::atomic<bool> m_settingsReceivedOnce{false};
+    WriterThreads m_writers; //< Last: joined before anything they use goes.
+};
+
+} // namespace tesh::vms_server_plugins::analytics::qv
