@@ -4,7 +4,8 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build demo test test-asan test-tsan fuzz fuzz-build fuzz-answers fuzz-metadata bench clean
+.PHONY: setup configure build demo test test-asan test-tsan fuzz fuzz-build fuzz-answers fuzz-metadata \
+	bench bench-configure bench-settings clean
 
 setup:
 	bash tools/setup.sh
@@ -16,6 +17,9 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # The recorded street scene, pushed through the built library by the substitute host as the server would push it.
+# Then a settings cycle against a simulated camera with a prepared configuration: the plug-in reads the camera, the
+# changes of samples/settings_changes.json are delivered, and what reached the camera is listed. The camera listens
+# on port 80, hence the private network namespace.
 DEMO_DIR = $(BUILD_DIR)/demo
 
 demo: build
@@ -23,6 +27,11 @@ demo: build
 	$(BUILD_DIR)/tools/qvhost/qvhost replay --plugin-log $(DEMO_DIR)/plugin.log --output $(DEMO_DIR)/packets.jsonl \
 		samples/street_scene.xml
 	@echo "Every packet the plug-in returned: $(DEMO_DIR)/packets.jsonl; its log: $(DEMO_DIR)/plugin.log"
+	@echo
+	tools/in-netns.sh $(BUILD_DIR)/tools/qvhost/qvhost settings --differences \
+		--camera-parameters samples/settings_camera.json --changes samples/settings_changes.json \
+		--plugin-log $(DEMO_DIR)/settings-plugin.log
+	@echo "The plug-in's log of the settings cycle: $(DEMO_DIR)/settings-plugin.log"
 
 # The tests run in a private network namespace: the simulated cameras listen on port 80 of 127.0.0.N.
 CTEST = tools/in-netns.sh ctest --output-on-failure -j $(JOBS) --test-dir
@@ -68,15 +77,28 @@ fuzz-metadata: fuzz-build
 		-dict=tests/fuzz/metadata.dict -artifact_prefix=$(FUZZ_DIR)/metadata_artifacts/ \
 		$(FUZZ_DIR)/metadata_corpus tests/fuzz/metadata_corpus tests/data
 
-# The metadata path's benchmarks, in a Release build of their own, never run by `make test`. The agent logs every
-# push and delivery to the standard error, which goes to a file here, as on a server, instead of the terminal.
+# The benchmarks, in a Release build of their own, never run by `make test`: the metadata path, then the full read of
+# the camera's configuration (`make bench-settings` alone). The agent logs every push, delivery and settings exchange
+# to the standard error, which goes to a file here, as on a server, instead of the terminal.
 BENCH_DIR ?= build-bench
 BENCH_ARGS ?=
+SETTINGS_BENCH_ARGS ?=
 
-bench: setup
+# The simulated camera listens on port 80 of 127.0.0.90: in a private network namespace, as the tests do.
+RUN_SETTINGS_BENCH = tools/in-netns.sh $(BENCH_DIR)/bench/settings_read_bench $(SETTINGS_BENCH_ARGS) \
+	2> $(BENCH_DIR)/settings_read_bench.log
+
+bench-configure: setup
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BENCH_DIR) -j $(JOBS) --target metadata_bench
+
+bench: bench-configure
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target metadata_bench settings_read_bench
 	$(BENCH_DIR)/bench/metadata_bench $(BENCH_ARGS) 2> $(BENCH_DIR)/metadata_bench.log
+	$(RUN_SETTINGS_BENCH)
+
+bench-settings: bench-configure
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target settings_read_bench
+	$(RUN_SETTINGS_BENCH)
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-tsan $(FUZZ_DIR) $(BENCH_DIR)

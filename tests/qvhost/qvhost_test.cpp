@@ -1,13 +1,19 @@
 // qvhost run as an integrator runs it: its exit status, the JSON lines of the packets, its messages.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -93,6 +99,68 @@ std::string attribute(const Json& item, const std::string& name)
             return pair["value"];
     }
     return "<absent>";
+}
+
+/** The printed JSON lines, one value per line. */
+std::vector<Json> jsonLines(const std::string& text)
+{
+    std::vector<Json> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(Json::parse(line, nullptr, false));
+    return lines;
+}
+
+std::string writeTestFile(const std::string& name, const std::string& text)
+{
+    const std::string path = runDirectory() + name;
+    std::ofstream(path) << text;
+    return path;
+}
+
+/** Holds port 80 of a loopback address while it lives; not held where the port cannot be bound. */
+class Port80Holder
+{
+public:
+    explicit Port80Holder(const std::string& address): m_socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_in socketAddress{};
+        socketAddress.sin_family = AF_INET;
+        socketAddress.sin_port = htons(80);
+        inet_pton(AF_INET, address.c_str(), &socketAddress.sin_addr);
+        const auto* const generic = reinterpret_cast<const sockaddr*>(&socketAddress);
+        if (m_socket >= 0 && (::bind(m_socket, generic, sizeof(socketAddress)) != 0 || ::listen(m_socket, 1) != 0))
+        {
+            ::close(m_socket);
+            m_socket = -1;
+        }
+    }
+    ~Port80Holder()
+    {
+        if (m_socket >= 0)
+            ::close(m_socket);
+    }
+    bool held() const { return m_socket >= 0; }
+
+private:
+    int m_socket;
+};
+
+bool port80Available(const std::string& address)
+{
+    return Port80Holder(address).held();
+}
+
+const char kNoPort80[] = "port 80 cannot be bound: run under tools/in-netns.sh";
+
+using Writes = std::vector<std::pair<std::string, std::string>>;
+
+Writes writesOf(const Json& step)
+{
+    Writes writes;
+    for (const Json& write: step.value("written", Json::array()))
+        writes.emplace_back(write["parameter"], write["value"]);
+    return writes;
 }
 
 TEST(Qvhost, replayWritesEveryPacketAsAJsonLineAtTheCalibratedDocumentTime)
@@ -182,6 +250,13 @@ TEST(Qvhost, badUseEndsInOneLineAndStatus2)
         {"replay --library /nonexistent/libqv.so " + document, "qvhost: cannot load the plug-in library: "},
         {"replay --vendor Other " + document, "qvhost: the engine does not accept vendor 'Other' model 'RMTL-5200'\n"},
         {"replay /nonexistent.xml", "qvhost: cannot read '/nonexistent.xml': no such file or directory\n"},
+        {"settings --camera-address 127.0.0.84 --set NOPE=1",
+            "qvhost: --set: the settings model has no setting 'NOPE'\n"},
+        {"settings --camera-address 127.0.0.84 --set AIX_LINE_ENABLE2",
+            "qvhost: --set needs NAME=VALUE, not 'AIX_LINE_ENABLE2'\n"},
+        {"settings --camera-address 127.0.0.84 --changes /nonexistent.json",
+            "qvhost: cannot read '/nonexistent.json'\n"},
+        {"settings --camera-address 10.0.0.1", "qvhost: the simulated camera cannot start: not a loopback address"},
     };
     for (const auto& row: rows)
     {
@@ -190,6 +265,104 @@ TEST(Qvhost, badUseEndsInOneLineAndStatus2)
         EXPECT_EQ(run.messages.rfind(row.message, 0), 0U) << run.messages;
         EXPECT_EQ(run.messages.find('\n'), run.messages.size() - 1) << "one line: " << run.messages;
     }
+}
+
+TEST(QvhostSettings, reportsTheCamerasConfigurationForEverySettingTheAgentReads)
+{
+    if (!port80Available("127.0.0.81"))
+        GTEST_SKIP() << kNoPort80;
+    const std::string prepared = writeTestFile("camera.json",
+        R"({"AIX_PERSON_SENSITIVITY": "2", "AIX_REGION_POSITION2": "100,200,300,200,300,400,100,400",
+            "AIX_REGION_ENABLE2": 1, "AIX_REGION_DISPLAY_ENABLE2": 1})");
+    const QvhostRun run = runQvhost("settings --json --camera-address 127.0.0.81 --camera-parameters " + prepared);
+
+    ASSERT_EQ(run.status, 0) << run.messages;
+    const std::vector<Json> steps = jsonLines(run.printed);
+    ASSERT_EQ(steps.size(), 1U) << run.printed;
+    const Json& values = steps[0]["values"];
+    EXPECT_EQ(steps[0]["errors"], Json::object());
+    // Of the 337 settings, the host's own two never reach the camera, and a class display type the camera shows
+    // (1, as the agent assumes at the start) gives no value.
+    EXPECT_EQ(values.size(), 337U - 2 - 3);
+    for (const char* absent: {"TS_CALIBRATION", "HL_DURATION", "AIX_PERSON_DISPLAY_TYPE"})
+        EXPECT_FALSE(values.contains(absent)) << absent;
+    EXPECT_EQ(values.value("AIX_PERSON_SENSITIVITY", ""), "2");
+    EXPECT_EQ(values.value("AIX_REGION_ENABLE3", ""), "true") << "camera index 2 is the host's region 3";
+    const Json region = Json::parse(values.value("AIX_REGION_POSITION3", ""), nullptr, false);
+    EXPECT_EQ(region.value("showOnCamera", false), true) << region;
+    const std::vector<std::vector<double>> points = region["figure"].value("points", Json::array());
+    const std::vector<std::vector<double>> expected = {{0.1, 0.2}, {0.3, 0.2}, {0.3, 0.4}, {0.1, 0.4}};
+    ASSERT_EQ(points.size(), expected.size()) << region;
+    for (size_t i = 0; i < points.size(); ++i)
+    {
+        EXPECT_NEAR(points[i][0], expected[i][0], 1e-6);
+        EXPECT_NEAR(points[i][1], expected[i][1], 1e-6);
+    }
+    EXPECT_EQ(writesOf(steps[0]), Writes()) << "an enabled figure is read without a write";
+}
+
+TEST(QvhostSettings, listsTheCameraParametersEachChangeWroteInItsOrder)
+{
+    if (!port80Available("127.0.0.82"))
+        GTEST_SKIP() << kNoPort80;
+    const struct
+    {
+        std::string assignment;
+        Writes writes;
+        const char* reason;
+    } rows[] = {
+        {"AIX_LINE_ENABLE2=true", {{"AIX_LINE_COUNT_ENABLE1", "1"}, {"AIX_LINE_ENABLE1", "1"}},
+            "enabling a line enables its counting first; the camera counts from 0"},
+        {R"(AIX_REGION_POSITION3={"figure":{"points":[[0.1,0.1],[0.1,0.5],[0.5,0.5],[0.5,0.1]]},"showOnCamera":true})",
+            {{"AIX_REGION_DISPLAY_ENABLE2", "1"}, {"AIX_REGION_POSITION2", "100,100,500,100,500,500,100,500"}},
+            "a counter-clockwise outline reaches the camera clockwise, after its display switch"},
+        {R"(AIX_LINE_POSITION1={"figure":{"points":[[0.2,0.7],[0.8,0.7]],"direction":"left"},"showOnCamera":false})",
+            {{"AIX_LINE_DIRECTION0", "1"}, {"AIX_LINE_DISPLAY_ENABLE0", "0"},
+                {"AIX_LINE_POSITION0", "200,700,800,700"}},
+            "a line's direction goes first"},
+        {"AIX_EXCLUDE_REGION_TYPE4=Spot", {{"AIX_EXCLUDE_REGION_TYPE3", "1"}}, "the type's choice as the camera's 0/1"},
+    };
+    std::string arguments = "settings --json --camera-address 127.0.0.82";
+    size_t writeCount = 0;
+    for (const auto& row: rows)
+    {
+        arguments += " --set '" + row.assignment + "'";
+        writeCount += row.writes.size();
+    }
+    const QvhostRun run = runQvhost(arguments);
+
+    ASSERT_EQ(run.status, 0) << run.messages;
+    const std::vector<Json> steps = jsonLines(run.printed);
+    ASSERT_EQ(steps.size(), 2U) << run.printed;
+    EXPECT_EQ(steps[1]["errors"], Json::object());
+    EXPECT_EQ(steps[1]["values"].value("AIX_LINE_COUNT_RESET_ALL", ""), "false");
+    const Writes written = writesOf(steps[1]);
+    EXPECT_EQ(written.size(), writeCount) << "only the changes are written: " << steps[1]["written"];
+    for (const auto& row: rows)
+    {
+        Writes ofRow;
+        for (const auto& write: written)
+        {
+            for (const auto& expected: row.writes)
+            {
+                if (write.first == expected.first)
+                    ofRow.push_back(write);
+            }
+        }
+        EXPECT_EQ(ofRow, row.writes) << row.reason;
+    }
+}
+
+TEST(QvhostSettings, simulatedCameraOnATakenPortIsBadUse)
+{
+    const Port80Holder taken("127.0.0.83");
+    if (!taken.held())
+        GTEST_SKIP() << kNoPort80;
+    const QvhostRun run = runQvhost("settings --camera-address 127.0.0.83");
+
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.messages.rfind("qvhost: the simulated camera cannot start: cannot bind 127.0.0.83:80", 0), 0U)
+        << run.messages;
 }
 
 } // namespace

@@ -10,13 +10,14 @@
 #include <nlohmann/json.hpp>
 
 #include "custom_metadata_packet.h"
+#include "host_command.h"
 #include "host_error.h"
 #include "input_documents.h"
 #include "manifest_checks.h"
 #include "packet_recorder.h"
-#include "platform.h"
 #include "plugin_session.h"
 #include "replay_statistics.h"
+#include "settings_command.h"
 
 namespace qvhost {
 namespace {
@@ -32,12 +33,6 @@ constexpr auto kQuietTime = 300ms;
 /** However busy the plug-in, a replay waits no longer than this for the last packets. */
 constexpr auto kMaxWaitForDeliveries = 10s;
 
-struct CommonOptions
-{
-    std::string library = QVHOST_DEFAULT_LIBRARY;
-    std::string pluginLog;
-};
-
 struct ReplayOptions
 {
     std::vector<std::string> inputs;
@@ -51,38 +46,10 @@ struct ReplayOptions
     std::string output;
 };
 
-/** Where qvhost's own messages go: the standard error, or what it was before the plug-in's log took it. */
-std::FILE* gMessages = stderr;
-
-std::FILE* messageStream(const CommonOptions& options)
-{
-    if (options.pluginLog.empty())
-        return gMessages;
-    std::string error;
-    std::FILE* const stream = platform::redirectStandardError(options.pluginLog, &error);
-    if (!stream)
-        throw HostError(kBadUse, error);
-    std::setvbuf(stream, nullptr, _IOLBF, 0);
-    gMessages = stream;
-    return gMessages;
-}
-
 std::string pretty(const std::string& manifest)
 {
     const auto json = nlohmann::ordered_json::parse(manifest, nullptr, false);
     return json.is_discarded() ? manifest : json.dump(4);
-}
-
-int endSession(PluginSession& session, std::FILE* messages)
-{
-    session.release();
-    const int leaks = session.reportLeaks(messages);
-    if (leaks > 0)
-    {
-        std::fprintf(messages, "qvhost: %d of the plug-in's %d object(s) were never destroyed\n", leaks,
-            session.createdObjectCount());
-    }
-    return leaks > 0 ? kLeaked : 0;
 }
 
 int runManifest(const CommonOptions& common, const DeviceDescription& device)
@@ -152,7 +119,7 @@ int runReplay(const CommonOptions& common, const ReplayOptions& options)
         const HostRef<PacketRecorder> recorder(new PacketRecorder(out, &statistics));
         session.obtainAgent(options.device, recorder.get());
         const std::string error = session.deliverSettings({{"TS_CALIBRATION", std::to_string(options.calibration)},
-            {"HL_DURATION", std::to_string(options.highlightSeconds)}});
+            {"HL_DURATION", std::to_string(options.highlightSeconds)}}).error;
         if (!error.empty())
             std::fprintf(messages, "qvhost: the agent reported on the settings: %s\n", error.c_str());
         const auto lastPush = pushAll(session, documents, options, &statistics, messages);
@@ -173,14 +140,36 @@ void addCommonOptions(CLI::App* command, CommonOptions* options)
         "Send the plug-in's log (the standard error) to this file; qvhost's own messages stay on the terminal");
 }
 
-void addDeviceOptions(CLI::App* command, DeviceDescription* device)
+void addDeviceOptions(CLI::App* command, DeviceDescription* device,
+    const std::string& urlHelp = "The camera's URL; only its address is used")
 {
     command->add_option("--vendor", device->vendor, "The camera's vendor as the server reports it")
         ->capture_default_str();
     command->add_option("--model", device->model, "The camera's model")->capture_default_str();
-    command->add_option("--url", device->url, "The camera's URL; only its address is used")->capture_default_str();
+    command->add_option("--url", device->url, urlHelp)->capture_default_str();
     command->add_option("--login", device->login, "The camera's user name")->capture_default_str();
     command->add_option("--password", device->password, "The camera's password");
+}
+
+void addSettingsOptions(CLI::App* command, SettingsOptions* options)
+{
+    addDeviceOptions(command, &options->device,
+        "The camera's URL; only its address is used. Without it qvhost runs a simulated camera itself");
+    CLI::Option* const url = command->get_option("--url");
+    command->add_option("--camera-address", options->cameraAddress,
+        "Loopback address (127.0.0.0/8) whose port 80 the simulated camera listens on")
+        ->capture_default_str()->excludes(url);
+    command->add_option("--camera-parameters", options->cameraParameters,
+        "The simulated camera's prepared configuration: a JSON object of camera parameter NAME -> VALUE")
+        ->excludes(url);
+    command->add_option("--values", options->valuesFile,
+        "A JSON object of setting NAME -> VALUE the host holds instead of the model's defaults");
+    command->add_option("--set", options->assignments,
+        "A change NAME=VALUE delivered after the camera was read (repeatable); the writes it causes are listed");
+    command->add_option("--changes", options->changesFile, "Changes as a JSON object of setting NAME -> VALUE");
+    command->add_flag("--json", options->json, "One JSON line per step instead of tables");
+    command->add_flag("--differences", options->differencesOnly,
+        "Show only the values the plug-in reported otherwise than they were delivered");
 }
 
 } // namespace
@@ -223,16 +212,27 @@ int main(int argc, char** argv)
         ->capture_default_str()->check(CLI::IsMember({0, 1, 5, 10, 30, 60}));
     replay->add_option("--output", replayOptions.output, "Write the JSON lines here instead of the standard output");
 
+    SettingsOptions settingsOptions;
+    CLI::App* settings = app.add_subcommand("settings",
+        "Drive a settings cycle as the server's dialog does: deliver the host's values (the model's defaults, or "
+        "--values) and print the camera's configuration the plug-in reads back; with --set or --changes deliver "
+        "the changes as well and list the camera parameters they wrote. Without --url the camera is a simulated "
+        "one on port 80 of --camera-address, which needs root or tools/in-netns.sh.");
+    addCommonOptions(settings, &common);
+    addSettingsOptions(settings, &settingsOptions);
+
     CLI11_PARSE(app, argc, argv);
     try
     {
         if (manifest->parsed())
             return runManifest(common, manifestDevice);
+        if (settings->parsed())
+            return runSettings(common, settingsOptions);
         return runReplay(common, replayOptions);
     }
     catch (const HostError& error)
     {
-        std::fprintf(gMessages, "qvhost: %s\n", error.what());
+        std::fprintf(hostMessages(), "qvhost: %s\n", error.what());
         return error.status();
     }
 }

@@ -3,6 +3,7 @@
 
 #include <tesh/sdk/analytics/i_metadata_types.h>
 #include <tesh/sdk/i_lib_context.h>
+#include <tesh/sdk/i_settings_response.h>
 #include <tesh/sdk/result.h>
 
 #include "engine_info.h"
@@ -38,6 +39,20 @@ std::string takeErrorText(Error* error)
         error->errorMessage = nullptr;
     }
     return text;
+}
+
+/** The map's pairs, the map released as the server releases it after reading. */
+SettingValues pairsOf(const HostRef<IStringMap>& map)
+{
+    SettingValues pairs;
+    for (int i = 0; map && i < map->count(); ++i)
+    {
+        const char* const key = map->key(i);
+        const char* const value = map->value(i);
+        if (key)
+            pairs[key] = value ? value : "";
+    }
+    return pairs;
 }
 
 template<class Object>
@@ -140,13 +155,20 @@ IConsumingDeviceAgent* PluginSession::obtainAgent(const DeviceDescription& devic
     return m_agent.get();
 }
 
-std::string PluginSession::deliverSettings(const std::map<std::string, std::string>& values)
+SettingsReply PluginSession::deliverSettings(const SettingValues& values)
 {
     const HostRef<StringMap> settings(new StringMap(values));
     Result<ISettingsResponse*> result;
     m_agent->doSetSettings(&result, settings.get());
     const HostRef<ISettingsResponse> response(result.value);
-    return takeErrorText(&result.error);
+    SettingsReply reply;
+    reply.error = takeErrorText(&result.error);
+    if (response)
+    {
+        reply.values = pairsOf(HostRef<IStringMap>(response->values()));
+        reply.errors = pairsOf(HostRef<IStringMap>(response->errors()));
+    }
+    return reply;
 }
 
 std::string PluginSession::pushDataPacket(IDataPacket* packet)

@@ -12,6 +12,7 @@
 #include "counting_registry.h"
 #include "device_info.h"
 #include "host_ref.h"
+#include "settings_reply.h"
 
 namespace qvhost {
 
@@ -38,8 +39,8 @@ public:
     /** Pushes one packet to the agent. @return The error the agent reported, or empty. */
     std::string pushDataPacket(tesh::sdk::analytics::IDataPacket* packet);
 
-    /** Delivers settings as the dialog does. @return The error the agent reported, or empty. */
-    std::string deliverSettings(const std::map<std::string, std::string>& values);
+    /** Delivers settings as the dialog does. @return What the agent answered. */
+    SettingsReply deliverSettings(const SettingValues& values);
 
     /** Finalises and releases agent, engine and plug-in, in the server's order. */
     void release();

@@ -1,0 +1,81 @@
+// Starting the simulator for a settings cycle and reading back what the plug-in wrote to it.
+#include "simulated_camera.h"
+
+#include <chrono>
+#include <thread>
+
+#include "host_error.h"
+
+namespace qvhost {
+namespace {
+
+using namespace std::chrono_literals;
+
+/**
+ * The agent's writers start as soon as a delivery returns and send their few requests back to back on loopback;
+ * a camera without a request for this long has seen them all.
+ */
+constexpr auto kQuietTime = 500ms;
+
+/** A write finishes within about 5 s even against a camera that never answers; twice that is a hung writer. */
+constexpr auto kMaxWaitForWrites = 10s;
+
+constexpr auto kPollInterval = 20ms;
+
+constexpr char kWritePath[] = "/httpapi/WriteParam";
+constexpr int kHttpOk = 200;
+
+/** Binding port 80 is what an ordinary user most often cannot do; say how to get it. */
+std::string startFailure(const std::string& reason)
+{
+    const bool bindRefused = reason.rfind("cannot bind", 0) == 0;
+    return "the simulated camera cannot start: " + reason
+        + (bindRefused ? " (port 80 needs root or tools/in-netns.sh)" : "");
+}
+
+} // namespace
+
+SimulatedCamera::SimulatedCamera(const qvcam::CameraSimulatorOptions& options):
+    m_address(options.address), m_simulator(options)
+{
+    std::string reason;
+    if (!m_simulator.start(&reason))
+        throw HostError(kBadUse, startFailure(reason));
+}
+
+size_t SimulatedCamera::requestCount() const
+{
+    return m_simulator.servedRequests().size();
+}
+
+void SimulatedCamera::waitUntilQuiet() const
+{
+    const auto deadline = std::chrono::steady_clock::now() + kMaxWaitForWrites;
+    size_t seen = requestCount();
+    auto lastChange = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() < deadline && std::chrono::steady_clock::now() - lastChange < kQuietTime)
+    {
+        std::this_thread::sleep_for(kPollInterval);
+        const size_t count = requestCount();
+        if (count != seen)
+        {
+            seen = count;
+            lastChange = std::chrono::steady_clock::now();
+        }
+    }
+}
+
+std::vector<WrittenParameter> SimulatedCamera::writesSince(size_t mark) const
+{
+    const std::vector<qvcam::ServedRequest> requests = m_simulator.servedRequests();
+    std::vector<WrittenParameter> writes;
+    for (size_t i = mark; i < requests.size(); ++i)
+    {
+        const qvcam::ServedRequest& request = requests[i];
+        if (request.path == kWritePath && request.status == kHttpOk)
+            writes.push_back({request.parameter, request.value, request.answer.find("Ok") == std::string::npos});
+    }
+    return writes;
+}
+
+} // namespace qvhost
