@@ -5,6 +5,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -346,6 +347,11 @@ struct Fault
     const char* password;
     const char* reason;
 };
+
+void PrintTo(const Fault& fault, std::ostream* out)
+{
+    *out << fault.name;
+}
 
 class SettingsSyncFault: public SettingsSync, public testing::WithParamInterface<Fault>
 {};
