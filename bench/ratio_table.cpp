@@ -6,6 +6,7 @@
 #include <string>
 
 #include "camera_document.h"
+#include "table_cell.h"
 
 namespace tesh::bench {
 
@@ -14,15 +15,6 @@ namespace {
 constexpr char kHeader[]
     = "objects   bytes   (a) us  (b)/(a)  (b')/(a)  scan/(a)  (c)/(a)  (c)cpu/(a)  (d)/(a)  (c) within %.1fx (a)\n";
 constexpr char kRow[] = "%7d  %6zu  %7s  %7s  %8s  %8s  %7s  %10s  %7s  %s\n";
-
-std::string formatted(std::optional<double> value, const char* format)
-{
-    if (!value)
-        return "-";
-    char text[32];
-    std::snprintf(text, sizeof(text), format, *value);
-    return text;
-}
 
 std::string formattedRatio(std::optional<double> figure, std::optional<double> base)
 {

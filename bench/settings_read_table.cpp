@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "table_cell.h"
+
 namespace tesh::bench {
 
 namespace {
@@ -15,15 +17,6 @@ constexpr double kMicrosecondsPerMillisecond = 1000;
 constexpr char kHeader[]
     = "delay ms  read ms  k  exchanges  challenges  bound ms  ratio  one exch. ms  values  errors  ratio <= %.1f\n";
 constexpr char kRow[] = "%8d  %7s  %s  %9s  %10s  %8s  %5s  %12s  %6s  %6s  %s\n";
-
-std::string formatted(std::optional<double> value, const char* format)
-{
-    if (!value)
-        return "-";
-    char text[32];
-    std::snprintf(text, sizeof(text), format, *value);
-    return text;
-}
 
 std::optional<double> milliseconds(std::optional<double> microseconds)
 {
