@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "frame_size.h"
 #include "write_hold_off.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -14,9 +15,7 @@ struct AgentSettingsState
 {
     std::atomic<int32_t> timestampCalibration{0}; //< Microseconds added to every packet's time.
     std::atomic<int32_t> highlightSeconds{0}; //< 0 turns highlighting off.
-    /** The camera keeps figures and object sizes in thousandths and pixels of this frame. */
-    std::atomic<int32_t> frameWidth{3840};
-    std::atomic<int32_t> frameHeight{2160};
+    AtomicFrameSize frameSize{FrameSize{3840, 2160}};
     /** 1 shows the boxes of that object class, 0 hides them. */
     std::atomic<int32_t> personDisplayType{1};
     std::atomic<int32_t> bicycleDisplayType{1};

@@ -34,7 +34,8 @@ std::string cameraValueOf(const std::string& name, const std::string& value)
 
 std::vector<std::string> objectSizePaths(AgentSettingsState* state, const std::string& name, const std::string& value)
 {
-    const std::optional<std::string> text = objectSizeToCamera(value, state->frameWidth, state->frameHeight);
+    const FrameSize frame = state->frameSize.load();
+    const std::optional<std::string> text = objectSizeToCamera(value, frame.width, frame.height);
     if (!text)
         return {};
     return {writePathOf(name, *text)};

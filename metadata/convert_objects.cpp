@@ -214,7 +214,7 @@ void ObjectConverter::emitBestShot(const MetadataObject& object, const ClassRow&
 
     const std::optional<int64_t> firstEmissionUs = m_context.firstAppearances.take(object.objectId);
     const int64_t timestampUs
-        = firstEmissionUs ? addSaturating(*firstEmissionUs, kBestShotDelayUs) : m_context.passTimestampUs;
+        = firstEmissionUs ? shiftedTimestampUs(*firstEmissionUs, kBestShotDelayUs) : m_context.passTimestampUs;
     const sdk::Uuid trackId = m_context.trackIds.trackIdForObject(object.objectId);
     metadata->setTrackId(trackId);
     metadata->setTypeId(row.typeId);

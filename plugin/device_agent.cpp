@@ -101,10 +101,12 @@ bool DeviceAgent::pushCompressedVideoFrame(const ICompressedVideoPacket* videoFr
 {
     // The figures on the camera are kept in thousandths of this size, so a new size means a new read.
     const int32_t width = videoFrame->width();
-    if (width != m_state.frameWidth)
+    const int32_t height = videoFrame->height();
+    if (!isUsableFrameSize(width, height))
+        return true;
+    if (width != m_state.frameSize.load().width)
     {
-        m_state.frameWidth = width;
-        m_state.frameHeight = videoFrame->height();
+        m_state.frameSize.store({width, height});
         m_state.refreshPending = true;
     }
     return true;
@@ -116,7 +118,7 @@ bool DeviceAgent::pushCustomMetadataPacket(const ICustomMetadataPacket* customMe
     if (!document || !m_metadataReady.exchange(false))
         return true;
 
-    const int64_t passTimestampUs = addSaturating(customMetadataPacket->timestampUs(), m_state.timestampCalibration);
+    const int64_t passTimestampUs = shiftedTimestampUs(customMetadataPacket->timestampUs(), m_state.timestampCalibration);
     try
     {
         m_threadPool.enqueue([this, document = std::move(document), passTimestampUs]() mutable {

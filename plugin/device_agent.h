@@ -38,6 +38,7 @@ public:
     void neededMetadataTypes(
         sdk::Result<void>* outResult, const sdk::analytics::IMetadataTypes* neededMetadataTypes) override;
     std::string manifestString() const override;
+    /** A frame of a new width asks for a new read of the camera; a frame of an unusable size changes nothing. */
     bool pushCompressedVideoFrame(const sdk::analytics::ICompressedVideoPacket* videoFrame) override;
     bool pushCustomMetadataPacket(const sdk::analytics::ICustomMetadataPacket* customMetadataPacket) override;
 
@@ -62,8 +63,7 @@ public:
     /** False while a document is being converted. */
     bool isMetadataReady() const { return m_metadataReady; }
 
-    int32_t frameWidth() const { return m_state.frameWidth; }
-    int32_t frameHeight() const { return m_state.frameHeight; }
+    FrameSize frameSize() const { return m_state.frameSize.load(); }
     bool isRefreshPending() const { return m_state.refreshPending; }
     const std::string& cameraAddress() const { return m_cameraAddress; }
 

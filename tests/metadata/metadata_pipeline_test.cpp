@@ -385,8 +385,8 @@ TEST(DeviceAgentSetup, newFrameWidthAsksForAReadOfTheCamera)
         const auto agent = makeAgent();
         const auto handler = sdk::makePtr<DeviceAgentHandler>();
         agent->setHandler(handler.get());
-        EXPECT_EQ(agent->frameWidth(), 3840);
-        EXPECT_EQ(agent->frameHeight(), 2160);
+        EXPECT_EQ(agent->frameSize().width, 3840);
+        EXPECT_EQ(agent->frameSize().height, 2160);
         const auto push = [&](int width, int height) {
             const auto frame = sdk::makePtr<CompressedVideoPacket>(1, width, height);
             sdk::Result<void> result;
@@ -394,12 +394,12 @@ TEST(DeviceAgentSetup, newFrameWidthAsksForAReadOfTheCamera)
             EXPECT_TRUE(result.isOk());
         };
         push(1920, 1080);
-        EXPECT_EQ(agent->frameWidth(), 1920);
-        EXPECT_EQ(agent->frameHeight(), 1080);
+        EXPECT_EQ(agent->frameSize().width, 1920);
+        EXPECT_EQ(agent->frameSize().height, 1080);
         EXPECT_TRUE(agent->isRefreshPending());
 
         push(1920, 720);
-        EXPECT_EQ(agent->frameHeight(), 1080) << "a new height alone changes nothing";
+        EXPECT_EQ(agent->frameSize().height, 1080) << "a new height alone changes nothing";
     }
     EXPECT_NO_LEAKS(leakCheck);
 }
