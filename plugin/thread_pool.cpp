@@ -2,8 +2,26 @@
 #include "thread_pool.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace tesh::vms_server_plugins::analytics::qv {
+
+namespace {
+
+std::atomic<WorkerStart> workerStartForTests{nullptr};
+
+std::thread startWorker(std::function<void()> loop)
+{
+    const WorkerStart start = workerStartForTests.load();
+    return start ? start(std::move(loop)) : std::thread(std::move(loop));
+}
+
+} // namespace
+
+void setWorkerStartForTests(WorkerStart start)
+{
+    workerStartForTests.store(start);
+}
 
 unsigned ThreadPool::workerCountFor(unsigned logicalProcessors)
 {
@@ -16,7 +34,7 @@ ThreadPool::ThreadPool(unsigned workerCount)
     try
     {
         for (unsigned i = 0; i < workerCount; ++i)
-            m_workers.emplace_back([this]() { workerLoop(); });
+            m_workers.push_back(startWorker([this]() { workerLoop(); }));
     }
     catch (...)
     {

@@ -20,6 +20,12 @@ inline constexpr unsigned kMinPoolWorkers = 2;
 /** A pass runs at most two conversions at once; more workers per camera only add threads to a large server. */
 inline constexpr unsigned kMaxPoolWorkers = 4;
 
+/** Starts one worker thread running loop; the operating system may refuse, with std::system_error. */
+using WorkerStart = std::thread (*)(std::function<void()> loop);
+
+/** For tests: every pool made afterwards starts its workers through start; null restores the plain start. */
+void setWorkerStartForTests(WorkerStart start);
+
 class ThreadPool
 {
 public:

@@ -1,19 +1,55 @@
-// The agent's worker pool: size, order of shutdown, and what a stopped pool refuses.
+// The agent's worker pool: size, order of shutdown, a start the operating system refuses.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include <gtest/gtest.h>
 
+#include <host_double/device_info.h>
+#include <host_double/leak_check.h>
+#include <host_double/stderr_capture.h>
+#include <host_double/taken_error.h>
+#include <plugin/engine.h>
 #include <plugin/thread_pool.h>
 
 namespace {
 
 using namespace std::chrono_literals;
 using tesh::vms_server_plugins::analytics::qv::ThreadPool;
+using tesh::vms_server_plugins::analytics::qv::setWorkerStartForTests;
+
+std::atomic<int> startsAllowed{0};
+std::atomic<int> workersEnded{0};
+
+/** Starts startsAllowed workers, then fails as the operating system does when it has no thread left. */
+std::thread startUntilRefused(std::function<void()> loop)
+{
+    if (startsAllowed-- <= 0)
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
+    return std::thread([loop = std::move(loop)]() {
+        loop();
+        ++workersEnded;
+    });
+}
+
+/** Every pool made while it lives starts only this many workers. */
+class RefusedStarts
+{
+public:
+    explicit RefusedStarts(int allowed)
+    {
+        startsAllowed = allowed;
+        workersEnded = 0;
+        setWorkerStartForTests(startUntilRefused);
+    }
+    ~RefusedStarts() { setWorkerStartForTests(nullptr); }
+};
 
 TEST(ThreadPool, hasTwoToFourWorkersWhateverTheMachineReports)
 {
@@ -60,6 +96,35 @@ TEST(ThreadPool, destructionWaitsForQueuedTasksAndTheWorkTheySpawn)
         }
     }
     EXPECT_EQ(done, 16);
+}
+
+TEST(ThreadPool, workerThatCannotStartFailsThePoolAfterTheOthersAreJoined)
+{
+    const RefusedStarts refused(2);
+    EXPECT_THROW(ThreadPool(4), std::system_error);
+    EXPECT_EQ(workersEnded, 2) << "the two started workers were joined before the throw";
+}
+
+TEST(ThreadPool, agentWhosePoolCannotStartIsAnInternalErrorWithOneErrorLine)
+{
+    using namespace tesh;
+    const test::LeakCheck leakCheck;
+    {
+        const auto engine = sdk::makePtr<vms_server_plugins::analytics::qv::Engine>();
+        const RefusedStarts refused(1);
+        test::StderrCapture capture;
+        sdk::Result<sdk::analytics::IDeviceAgent*> result;
+        engine->obtainDeviceAgent(&result, sdk::makePtr<test::DeviceInfo>().get());
+        EXPECT_EQ(test::takeError(&result.error),
+            test::ErrorSeen(sdk::ErrorCode::internalError, "obtainDeviceAgent() failed inside the plug-in"));
+        EXPECT_EQ(result.value, nullptr);
+        const auto lines = capture.lines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                      [](const std::string& line) { return line.find("ERROR") != std::string::npos; }),
+            1);
+        EXPECT_NE(capture.text().find("ERROR: obtainDeviceAgent(): caught exception: no thread"), std::string::npos);
+    }
+    EXPECT_NO_LEAKS(leakCheck);
 }
 
 } // namespace
