@@ -1,10 +1,10 @@
 // The library's name and ref-countable registry, and the exports through which the host reaches them.
 #include "lib_context.h"
 
-#include <exception>
 #include <map>
 
 #include <tesh/kit/debug.h>
+#include <tesh/sdk/helpers/boundary.h>
 #include <tesh/sdk/helpers/ref_countable.h>
 #include <tesh/sdk/i_string_map.h>
 
@@ -57,6 +57,11 @@ UnitTestOptions& unitTestOptionsTable()
 
 void LibContext::setName(const char* name)
 {
+    runGuarded(print, "setName", [&] { setNameUnguarded(name); });
+}
+
+void LibContext::setNameUnguarded(const char* name)
+{
     const std::lock_guard<std::mutex> lock(m_mutex);
     // A null name is compared as an empty text: std::string(nullptr) is undefined.
     const std::string newName = name ? name : "";
@@ -74,10 +79,12 @@ void LibContext::setName(const char* name)
 
 void LibContext::setRefCountableRegistry(IRefCountableRegistry* refCountableRegistry)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    if (!TESH_KIT_CHECK(print, !m_refCountableRegistry, "LibContext refCountableRegistry has already been set."))
-        return;
-    m_refCountableRegistry.store(refCountableRegistry);
+    runGuarded(print, "setRefCountableRegistry", [&] {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!TESH_KIT_CHECK(print, !m_refCountableRegistry, "LibContext refCountableRegistry has already been set."))
+            return;
+        m_refCountableRegistry.store(refCountableRegistry);
+    });
 }
 
 std::string LibContext::name() const
@@ -86,11 +93,38 @@ std::string LibContext::name() const
     return m_name;
 }
 
+IRefCountableRegistry* LibContext::notifyCreated(const IRefCountable* object, int refCount) const
+{
+    if (!m_refCountableRegistry.load())
+        return nullptr; //< No registry, no lock: the usual case of a release build of the host.
+    const std::shared_lock<std::shared_mutex> lock(m_registryUse);
+    IRefCountableRegistry* const registry = m_refCountableRegistry.load();
+    if (registry)
+        registry->notifyCreated(object, refCount);
+    return registry;
+}
+
+void LibContext::notifyDestroyed(
+    IRefCountableRegistry* registryOfCreation, const IRefCountable* object, int refCount) const
+{
+    // An object born before the registry was set was never counted by it.
+    if (!registryOfCreation)
+        return;
+    const std::shared_lock<std::shared_mutex> lock(m_registryUse);
+    if (registryOfCreation == m_refCountableRegistry.load())
+        registryOfCreation->notifyDestroyed(object, refCount);
+}
+
 void LibContext::unload()
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    delete m_refCountableRegistry.exchange(nullptr);
-    m_name.clear();
+    IRefCountableRegistry* registry = nullptr;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::unique_lock<std::shared_mutex> useLock(m_registryUse);
+        registry = m_refCountableRegistry.exchange(nullptr);
+        m_name.clear();
+    }
+    delete registry;
 }
 
 LibContext& libContext()
@@ -109,17 +143,12 @@ namespace detail {
 
 IRefCountableRegistry* notifyCreated(const IRefCountable* object, int refCount)
 {
-    IRefCountableRegistry* const registry = libContext().refCountableRegistry();
-    if (registry)
-        registry->notifyCreated(object, refCount);
-    return registry;
+    return libContext().notifyCreated(object, refCount);
 }
 
 void notifyDestroyed(IRefCountableRegistry* registryOfCreation, const IRefCountable* object, int refCount)
 {
-    // An object born before the registry was set was never counted by it.
-    if (registryOfCreation && registryOfCreation == libContext().refCountableRegistry())
-        registryOfCreation->notifyDestroyed(object, refCount);
+    libContext().notifyDestroyed(registryOfCreation, object, refCount);
 }
 
 } // namespace detail
@@ -128,15 +157,9 @@ void notifyDestroyed(IRefCountableRegistry* registryOfCreation, const IRefCounta
 
 tesh::sdk::ILibContext* teshLibContext()
 {
-    try
-    {
-        return &tesh::sdk::libContext();
-    }
-    catch (const std::exception& e)
-    {
-        tesh::sdk::print(std::string("ERROR: teshLibContext(): ") + e.what());
-        return nullptr;
-    }
+    tesh::sdk::ILibContext* context = nullptr;
+    tesh::sdk::runGuarded(tesh::sdk::print, "teshLibContext", [&] { context = &tesh::sdk::libContext(); });
+    return context;
 }
 
 const char* teshSdkVersion()
@@ -148,8 +171,7 @@ void teshSetUnitTestOptions(const tesh::sdk::IStringMap* options)
 {
     if (!options)
         return;
-    try
-    {
+    tesh::sdk::runGuarded(tesh::sdk::print, "teshSetUnitTestOptions", [options] {
         std::map<std::string, std::string> newOptions;
         for (int i = 0; i < options->count(); ++i)
         {
@@ -161,9 +183,5 @@ void teshSetUnitTestOptions(const tesh::sdk::IStringMap* options)
         auto& table = tesh::sdk::unitTestOptionsTable();
         const std::lock_guard<std::mutex> lock(table.mutex);
         table.options.swap(newOptions);
-    }
-    catch (const std::exception& e)
-    {
-        tesh::sdk::print(std::string("ERROR: teshSetUnitTestOptions(): ") + e.what());
-    }
+    });
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 
 #include <tesh/sdk/i_lib_context.h>
@@ -30,13 +31,25 @@ public:
 
     IRefCountableRegistry* refCountableRegistry() const { return m_refCountableRegistry.load(); }
 
+    /** Tells the registry, if one is set, of a new object. @return The registry told, or null. */
+    IRefCountableRegistry* notifyCreated(const IRefCountable* object, int refCount) const;
+
+    /** Tells the registry of the object's end, only if it is still the one told of its creation. */
+    void notifyDestroyed(IRefCountableRegistry* registryOfCreation, const IRefCountable* object, int refCount) const;
+
     /** The library's unload step: the registry is deleted through its slot 0 and no longer used. */
     void unload();
+
+private:
+    void setNameUnguarded(const char* name);
 
 private:
     std::string m_name = kDefaultName;
     std::atomic<IRefCountableRegistry*> m_refCountableRegistry{nullptr};
     mutable std::mutex m_mutex;
+    /** Held shared while the registry is told of an object, exclusively to delete it: threads still running at
+     * process exit may be creating objects while the unload step runs. */
+    mutable std::shared_mutex m_registryUse;
 };
 
 /** The library's one context; the same object as teshLibContext() returns. */
