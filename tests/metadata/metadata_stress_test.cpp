@@ -1,13 +1,17 @@
-// Several agents fed from several host threads while agents are released mid-pass; meant for ThreadSanitizer.
+// Agents fed from several host threads while agents are released mid-pass, and one agent driven through all its
+// slots at once; meant for ThreadSanitizer and AddressSanitizer.
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include <host_double/compressed_video_packet.h>
+#include <host_double/host_string_map.h>
 #include <host_double/leak_check.h>
 
 #include "agent_harness.h"
@@ -117,6 +121,97 @@ TEST(MetadataStress, agentsReleasedWhilePassesRunLeaveNothingBehind)
     EXPECT_GT(pushes, 0);
     EXPECT_GT(handler->callCount(), 0);
     handler->clear();
+    EXPECT_NO_LEAKS(leakCheck);
+}
+
+TEST(MetadataStress, releaseRightAfterAPushDeliversThePassFirstAndNothingLater)
+{
+    constexpr int kCycles = 300;
+    constexpr int kPacketsOfTheDocument = 3; //< Objects, the vehicle's best shot, the event.
+    const LeakCheck leakCheck;
+    std::mt19937 random(8);
+    std::uniform_int_distribution<int> jitterUs(0, 500);
+    std::vector<sdk::Ptr<DeviceAgentHandler>> handlers;
+    std::vector<int> countsAtRelease;
+    for (int cycle = 0; cycle < kCycles; ++cycle)
+    {
+        const auto handler = sdk::makePtr<DeviceAgentHandler>();
+        {
+            const auto agent = makeAgent();
+            agent->setHandler(handler.get());
+            pushDocument(*agent, cycle, kDocument);
+            std::this_thread::sleep_for(std::chrono::microseconds(jitterUs(random)));
+        } //< The only reference: the agent dies here, wherever its pass is.
+        countsAtRelease.push_back(handler->callCount());
+        handlers.push_back(handler);
+    }
+    std::this_thread::sleep_for(50ms); //< A delivery the release failed to wait for would arrive meanwhile.
+    for (int cycle = 0; cycle < kCycles; ++cycle)
+    {
+        EXPECT_EQ(countsAtRelease[cycle], kPacketsOfTheDocument) << "cycle " << cycle;
+        EXPECT_EQ(handlers[cycle]->callCount(), countsAtRelease[cycle]) << "cycle " << cycle;
+    }
+    handlers.clear();
+    EXPECT_NO_LEAKS(leakCheck);
+}
+
+/** Runs body over and over on its own thread until stop is set. */
+template<class Body>
+std::thread repeatUntil(const std::atomic<bool>& stop, Body body)
+{
+    return std::thread([&stop, body]() mutable {
+        for (int i = 0; !stop; ++i)
+            body(i);
+    });
+}
+
+TEST(MetadataStress, fourHostThreadsOnOneAgentNeverOverlapDeliveries)
+{
+    const LeakCheck leakCheck;
+    {
+        // Nothing listens there: every camera request of the settings threads fails at once.
+        const auto agent = makeAgent("http://127.0.0.110/");
+        const sdk::Ptr<DeviceAgentHandler> handlers[] = {
+            sdk::makePtr<DeviceAgentHandler>(), sdk::makePtr<DeviceAgentHandler>()};
+        agent->setHandler(handlers[0].get());
+        std::atomic<bool> stop{false};
+        std::atomic<int> deliveries{0};
+        std::vector<std::thread> threads;
+        threads.push_back(repeatUntil(stop, [&](int i) {
+            const std::string text = std::to_string(i % 3);
+            sdk::Result<sdk::ISettingsResponse*> result;
+            agent->doSetSettings(&result,
+                makeHostStringMap({{"HL_DURATION", text}, {"TS_CALIBRATION", text}, {"AIX_BICYCLE_DISPLAY_TYPE", text}})
+                    .get());
+            sdk::adopt(result.value);
+            ++deliveries;
+        }));
+        threads.push_back(repeatUntil(stop, [&](int) {
+            sdk::Result<sdk::ISettingsResponse*> result;
+            agent->getPluginSideSettings(&result);
+            sdk::adopt(result.value);
+        }));
+        threads.push_back(repeatUntil(stop, [&](int i) {
+            agent->setHandler(handlers[i % 2].get());
+            std::this_thread::sleep_for(100us);
+        }));
+        threads.push_back(repeatUntil(stop, [&](int i) {
+            pushDocument(*agent, i, kDocument);
+            sdk::Result<void> result;
+            agent->doPushDataPacket(&result, sdk::makePtr<CompressedVideoPacket>(i, 1920 + i % 2, 1080).get());
+        }));
+        std::this_thread::sleep_for(2s);
+        stop = true;
+        for (auto& thread: threads)
+            thread.join();
+
+        EXPECT_GT(deliveries, 0);
+        for (const auto& handler: handlers)
+            EXPECT_LE(handler->maxConcurrentCalls(), 1);
+        EXPECT_GT(handlers[0]->callCount() + handlers[1]->callCount(), 0);
+        for (const auto& handler: handlers)
+            handler->clear();
+    }
     EXPECT_NO_LEAKS(leakCheck);
 }
 
