@@ -16,9 +16,10 @@ struct Rgb
     int64_t blue;
 };
 
+/** Clamped before the conversion: a double outside the integer's range converts to anything. */
 int64_t toComponent(double value)
 {
-    return std::clamp<int64_t>(static_cast<int64_t>(value), 0, 255);
+    return static_cast<int64_t>(std::clamp(value, 0.0, 255.0));
 }
 
 Rgb toRgb(const ColorValue& color)
