@@ -15,6 +15,8 @@
 #include <tesh/sdk/analytics/i_plugin.h>
 #include <tesh/sdk/helpers/ptr.h>
 
+#include "one_person_document.h"
+
 extern "C" tesh::sdk::IPlugin* createTeshPlugin();
 
 namespace {
@@ -24,17 +26,6 @@ using sdk::analytics::IConsumingDeviceAgent;
 using sdk::analytics::IDeviceAgent;
 
 constexpr int kAgents = 3;
-
-const std::string kDocument
-    = "<tt:MetaDataStream xmlns:tt=\"x\" xmlns:wsnt=\"y\"><tt:VideoAnalytics><tt:Frame>"
-      "<tt:Transformation><tt:Scale x=\"0.000520833\" y=\"0.000925926\"/></tt:Transformation>"
-      "<tt:Object ObjectId=\"1\"><tt:Appearance><tt:Shape><tt:BoundingBox left=\"10\" top=\"10\" right=\"90\" "
-      "bottom=\"90\"/></tt:Shape><tt:Class><tt:Type>Person</tt:Type></tt:Class>"
-      "<tt:ImageRef>http://127.0.0.1/1.jpg</tt:ImageRef></tt:Appearance></tt:Object></tt:Frame></tt:VideoAnalytics>"
-      "<tt:Event><wsnt:NotificationMessage><wsnt:Topic>tns1:RuleEngine/ObjectDetection/vndObjectEx</wsnt:Topic>"
-      "<wsnt:Message><tt:Message><tt:Data><tt:SimpleItem Name=\"ObjectId\" Value=\"1\"/>"
-      "<tt:SimpleItem Name=\"Actions\" Value=\"Enter\"/></tt:Data></tt:Message></wsnt:Message>"
-      "</wsnt:NotificationMessage></tt:Event></tt:MetaDataStream>";
 
 /** Agents the host holds until the process ends; never freed, as a server that simply exits never frees them. */
 std::vector<IConsumingDeviceAgent*>* obtainAgents()
@@ -62,7 +53,7 @@ void pushForEver(const std::vector<IConsumingDeviceAgent*>* agents)
     for (int64_t i = 0;; ++i)
     {
         const auto packet = sdk::makePtr<test::CustomMetadataPacket>(
-            i, test::CustomMetadataPacket::kDefaultCodec, kDocument);
+            i, test::CustomMetadataPacket::kDefaultCodec, test::kOnePersonDocument);
         sdk::Result<void> result;
         (*agents)[static_cast<size_t>(i % kAgents)]->doPushDataPacket(&result, packet.get());
     }

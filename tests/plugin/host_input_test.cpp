@@ -28,6 +28,8 @@
 #include <tesh/sdk/analytics/helpers/object_track_best_shot_packet.h>
 #include <tesh/sdk/helpers/lib_context.h>
 
+#include "one_person_document.h"
+
 extern "C" void teshSetUnitTestOptions(const tesh::sdk::IStringMap* options);
 
 namespace tesh::test {
@@ -40,18 +42,6 @@ using vms_server_plugins::analytics::qv::DeviceAgent;
 using vms_server_plugins::analytics::qv::Engine;
 
 constexpr int64_t kMaxTime = std::numeric_limits<int64_t>::max();
-
-// One person with a best-shot image and one line-crossing event about it.
-const std::string kDocument
-    = "<tt:MetaDataStream xmlns:tt=\"x\" xmlns:wsnt=\"y\"><tt:VideoAnalytics><tt:Frame>"
-      "<tt:Transformation><tt:Scale x=\"0.000520833\" y=\"0.000925926\"/></tt:Transformation>"
-      "<tt:Object ObjectId=\"1\"><tt:Appearance><tt:Shape><tt:BoundingBox left=\"10\" top=\"10\" right=\"90\" "
-      "bottom=\"90\"/></tt:Shape><tt:Class><tt:Type>Person</tt:Type></tt:Class>"
-      "<tt:ImageRef>http://127.0.0.1/1.jpg</tt:ImageRef></tt:Appearance></tt:Object></tt:Frame></tt:VideoAnalytics>"
-      "<tt:Event><wsnt:NotificationMessage><wsnt:Topic>tns1:RuleEngine/ObjectDetection/vndObjectEx</wsnt:Topic>"
-      "<wsnt:Message><tt:Message><tt:Data><tt:SimpleItem Name=\"ObjectId\" Value=\"1\"/>"
-      "<tt:SimpleItem Name=\"Actions\" Value=\"Enter\"/></tt:Data></tt:Message></wsnt:Message>"
-      "</wsnt:NotificationMessage></tt:Event></tt:MetaDataStream>";
 
 Ptr<DeviceInfo> camera(NullableText vendor, NullableText model)
 {
@@ -182,8 +172,8 @@ std::vector<int64_t> packetTimes(DeviceAgent& agent, int64_t timestampUs, int32_
     agent.setHandler(handler.get());
     agent.setTimestampCalibrationUs(calibrationUs);
     Result<void> result;
-    agent.doPushDataPacket(
-        &result, sdk::makePtr<CustomMetadataPacket>(timestampUs, CustomMetadataPacket::kDefaultCodec, kDocument).get());
+    agent.doPushDataPacket(&result,
+        sdk::makePtr<CustomMetadataPacket>(timestampUs, CustomMetadataPacket::kDefaultCodec, kOnePersonDocument).get());
     EXPECT_TRUE(handler->waitForPackets(3, std::chrono::seconds(5)));
     std::vector<int64_t> times;
     for (const auto& packet: handler->packets())
@@ -214,7 +204,8 @@ void nullOutPointersAreReported()
 {
     SCOPED_TRACE("null out pointers");
     const auto object = sdk::makePtr<sdk::analytics::ObjectMetadata>();
-    const auto bestShot = sdk::makePtr<sdk::analytics::ObjectTrackBestShotPacket>(sdk::Uuid{}, 0, sdk::analytics::Rect{});
+    const auto bestShot
+        = sdk::makePtr<sdk::analytics::ObjectTrackBestShotPacket>(sdk::Uuid{}, 0, sdk::analytics::Rect{});
     const auto event = sdk::makePtr<sdk::analytics::EventMetadata>();
     StderrCapture capture;
     object->getTrackId(nullptr);
