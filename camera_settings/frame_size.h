@@ -38,7 +38,8 @@ private:
 
     static FrameSize unpack(uint64_t packed)
     {
-        return {static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)), static_cast<int32_t>(static_cast<uint32_t>(packed))};
+        return {static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)),
+            static_cast<int32_t>(static_cast<uint32_t>(packed))};
     }
 
     std::atomic<uint64_t> m_packed;

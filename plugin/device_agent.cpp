@@ -118,7 +118,8 @@ bool DeviceAgent::pushCustomMetadataPacket(const ICustomMetadataPacket* customMe
     if (!document || !m_metadataReady.exchange(false))
         return true;
 
-    const int64_t passTimestampUs = shiftedTimestampUs(customMetadataPacket->timestampUs(), m_state.timestampCalibration);
+    const int64_t passTimestampUs
+        = shiftedTimestampUs(customMetadataPacket->timestampUs(), m_state.timestampCalibration);
     try
     {
         m_threadPool.enqueue([this, document = std::move(document), passTimestampUs]() mutable {
@@ -165,8 +166,8 @@ void DeviceAgent::convertDocument(std::unique_ptr<MetadataDocument> document, in
     const int32_t highlightSeconds = m_state.highlightSeconds;
     const ObjectConversionContext objectContext{passTimestampUs, highlightSeconds, displayTypes(), m_coordinateSpan,
         m_behaviorHighlights, m_firstAppearances, m_trackIds};
-    const EventConversionContext eventContext{
-        passTimestampUs, highlightSeconds, m_behaviorHighlights, m_state.refreshPending, m_state.writeHoldOff.isActive()};
+    const EventConversionContext eventContext{passTimestampUs, highlightSeconds, m_behaviorHighlights,
+        m_state.refreshPending, m_state.writeHoldOff.isActive()};
 
     std::future<ObjectConversion> objects;
     std::future<Ptr<EventMetadataPacket>> events;

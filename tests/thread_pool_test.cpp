@@ -21,8 +21,8 @@
 namespace {
 
 using namespace std::chrono_literals;
-using tesh::vms_server_plugins::analytics::qv::ThreadPool;
 using tesh::vms_server_plugins::analytics::qv::setWorkerStartForTests;
+using tesh::vms_server_plugins::analytics::qv::ThreadPool;
 
 std::atomic<int> startsAllowed{0};
 std::atomic<int> workersEnded{0};

@@ -171,8 +171,8 @@ TEST(MetadataStress, fourHostThreadsOnOneAgentNeverOverlapDeliveries)
     {
         // Nothing listens there: every camera request of the settings threads fails at once.
         const auto agent = makeAgent("http://127.0.0.110/");
-        const sdk::Ptr<DeviceAgentHandler> handlers[] = {
-            sdk::makePtr<DeviceAgentHandler>(), sdk::makePtr<DeviceAgentHandler>()};
+        const sdk::Ptr<DeviceAgentHandler> handlers[]
+            = {sdk::makePtr<DeviceAgentHandler>(), sdk::makePtr<DeviceAgentHandler>()};
         agent->setHandler(handlers[0].get());
         std::atomic<bool> stop{false};
         std::atomic<int> deliveries{0};

@@ -117,11 +117,12 @@ void ConsumingDeviceAgent::getManifest(Result<IString*>* outResult) const
 
 void ConsumingDeviceAgent::setHandler(IDeviceAgentHandler* handler)
 {
-    runGuarded([this](const std::string& t) { print(t); }, "setHandler", [&] {
-        auto newHandler = share(handler);
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_handler.swap(newHandler);
-    });
+    runGuarded([this](const std::string& t) { print(t); }, "setHandler",
+        [&] {
+            auto newHandler = share(handler);
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_handler.swap(newHandler);
+        });
 }
 
 void ConsumingDeviceAgent::doPushDataPacket(Result<void>* outResult, IDataPacket* dataPacket)

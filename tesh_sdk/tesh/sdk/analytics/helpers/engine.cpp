@@ -159,11 +159,12 @@ void Engine::logAction(const char* actionId, const Uuid& objectTrackId, const Uu
 
 void Engine::setHandler(IEngineHandler* handler)
 {
-    runGuarded([this](const std::string& t) { print(t); }, "setHandler", [&] {
-        auto newHandler = share(handler);
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_handler.swap(newHandler);
-    });
+    runGuarded([this](const std::string& t) { print(t); }, "setHandler",
+        [&] {
+            auto newHandler = share(handler);
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_handler.swap(newHandler);
+        });
 }
 
 void Engine::onActiveSettingChanged(
