@@ -1,12 +1,11 @@
 // A small metadata document as the camera sends it: one person with a best-shot image, one line-crossing event.
 #pragma once
 
-#include <string>
-
 namespace tesh::test {
 
-/** Becomes three packets: the objects, the person's best shot, the event. */
-inline const std::string kOnePersonDocument
+/** Becomes three packets: the objects, the person's best shot, the event. Constant-initialised: a host thread may
+ * still push it while the process exits. */
+inline constexpr char kOnePersonDocument[]
     = "<tt:MetaDataStream xmlns:tt=\"x\" xmlns:wsnt=\"y\"><tt:VideoAnalytics><tt:Frame>"
       "<tt:Transformation><tt:Scale x=\"0.000520833\" y=\"0.000925926\"/></tt:Transformation>"
       "<tt:Object ObjectId=\"1\"><tt:Appearance><tt:Shape><tt:BoundingBox left=\"10\" top=\"10\" right=\"90\" "
