@@ -50,13 +50,13 @@ int32_t sizeWithin(int32_t dimension, double fraction)
 
 } // namespace
 
-std::optional<std::string> objectSizeFromCamera(std::string_view cameraValue, int32_t frameWidth, int32_t frameHeight)
+std::optional<std::string> objectSizeFromCamera(std::string_view cameraValue, FrameSize frame)
 {
     const std::optional<std::vector<float>> n = numbersOf(cameraValue);
-    if (!n || n->size() != kCameraFieldCount || frameWidth <= 0 || frameHeight <= 0)
+    if (!n || n->size() != kCameraFieldCount || frame.width <= 0 || frame.height <= 0)
         return std::nullopt;
-    const float width = static_cast<float>(frameWidth);
-    const float height = static_cast<float>(frameHeight);
+    const float width = static_cast<float>(frame.width);
+    const float height = static_cast<float>(frame.height);
     const auto fractions = [&](std::size_t x) { return Json::array({(*n)[x] / width, (*n)[x + 1] / height}); };
     const Json value = {
         {"minimum", fractions(2)},
@@ -66,7 +66,7 @@ std::optional<std::string> objectSizeFromCamera(std::string_view cameraValue, in
     return value.dump();
 }
 
-std::optional<std::string> objectSizeToCamera(const std::string& hostValue, int32_t frameWidth, int32_t frameHeight)
+std::optional<std::string> objectSizeToCamera(const std::string& hostValue, FrameSize frame)
 {
     const Json value = Json::parse(hostValue, nullptr, /*allow_exceptions*/ false);
     if (!value.is_object() || !value.contains("positions") || !value["positions"].is_array()
@@ -82,14 +82,14 @@ std::optional<std::string> objectSizeToCamera(const std::string& hostValue, int3
         return std::nullopt;
 
     const int32_t fields[kCameraFieldCount] = {
-        truncatedPixels(frameWidth, (*p0)[0]),
-        truncatedPixels(frameHeight, (*p0)[1]),
-        sizeWithin(frameWidth, (*minimum)[0]),
-        sizeWithin(frameHeight, (*minimum)[1]),
-        truncatedPixels(frameWidth, (*p1)[0]),
-        truncatedPixels(frameHeight, (*p1)[1]),
-        sizeWithin(frameWidth, (*maximum)[0]),
-        sizeWithin(frameHeight, (*maximum)[1]),
+        truncatedPixels(frame.width, (*p0)[0]),
+        truncatedPixels(frame.height, (*p0)[1]),
+        sizeWithin(frame.width, (*minimum)[0]),
+        sizeWithin(frame.height, (*minimum)[1]),
+        truncatedPixels(frame.width, (*p1)[0]),
+        truncatedPixels(frame.height, (*p1)[1]),
+        sizeWithin(frame.width, (*maximum)[0]),
+        sizeWithin(frame.height, (*maximum)[1]),
     };
     std::string text;
     for (const int32_t field: fields)

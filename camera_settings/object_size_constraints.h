@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "frame_size.h"
+
 namespace tesh::vms_server_plugins::analytics::qv {
 
 /** The camera ignores boxes smaller than this many pixels either way. */
@@ -16,13 +18,13 @@ constexpr int32_t kMinObjectSizePixels = 12;
  * {"maximum":[w,h],"minimum":[w,h],"positions":[[x,y],[x,y]]} in fractions of the frame.
  * @return Nothing unless there are exactly eight numbers and the frame has a size.
  */
-std::optional<std::string> objectSizeFromCamera(std::string_view cameraValue, int32_t frameWidth, int32_t frameHeight);
+std::optional<std::string> objectSizeFromCamera(std::string_view cameraValue, FrameSize frame);
 
 /**
  * The host's JSON value as the camera's text; sizes are kept within kMinObjectSizePixels and the frame.
  * @return Nothing unless the value has two [x, y] "positions" and two numbers each in "minimum" and "maximum": a
  *     half-taken value would give the camera sizes nobody chose.
  */
-std::optional<std::string> objectSizeToCamera(const std::string& hostValue, int32_t frameWidth, int32_t frameHeight);
+std::optional<std::string> objectSizeToCamera(const std::string& hostValue, FrameSize frame);
 
 } // namespace tesh::vms_server_plugins::analytics::qv

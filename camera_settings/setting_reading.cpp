@@ -73,9 +73,8 @@ void interpretAnswer(CameraRead* read, AgentSettingsState* state, const std::str
     if (answer.find('=') == std::string::npos)
         return read->fail(name, kUnreadableAnswer);
     const std::string cameraValue = extractParameterValue(answer);
-    const FrameSize frame = state->frameSize.load();
     const std::optional<std::string> value = name == "AIX_OBJECT_DETECTION_SIZE"
-        ? objectSizeFromCamera(cameraValue, frame.width, frame.height)
+        ? objectSizeFromCamera(cameraValue, state->frameSize.load())
         : hostValueOf(name, cameraValue, state);
     if (value)
         read->store(name, *value);

@@ -34,8 +34,7 @@ std::string cameraValueOf(const std::string& name, const std::string& value)
 
 std::vector<std::string> objectSizePaths(AgentSettingsState* state, const std::string& name, const std::string& value)
 {
-    const FrameSize frame = state->frameSize.load();
-    const std::optional<std::string> text = objectSizeToCamera(value, frame.width, frame.height);
+    const std::optional<std::string> text = objectSizeToCamera(value, state->frameSize.load());
     if (!text)
         return {};
     return {writePathOf(name, *text)};

@@ -85,17 +85,17 @@ TEST(FigureConversion, aNullFigureIsClearedAndABrokenValueSendsNothing)
 
 TEST(ObjectSizeConstraints, pixelsAndFractionsBothWays)
 {
-    const Json read = Json::parse(*objectSizeFromCamera("0,0,12,12,960,540,1920,1080", 1920, 1080));
+    const Json read = Json::parse(*objectSizeFromCamera("0,0,12,12,960,540,1920,1080", {1920, 1080}));
     EXPECT_EQ(read["minimum"], Json::array({12.0f / 1920, 12.0f / 1080}));
     EXPECT_EQ(read["maximum"], Json::array({1.0, 1.0}));
     EXPECT_EQ(read["positions"], Json::parse("[[0,0],[0.5,0.5]]"));
     for (const char* count: {"0,0,12,12,960,540,1920", "0,0,12,12,960,540,1920,1080,5", "0,0,12,12,960,540,1920,x"})
-        EXPECT_EQ(objectSizeFromCamera(count, 1920, 1080), std::nullopt) << count;
-    EXPECT_EQ(objectSizeFromCamera("0,0,12,12,960,540,1920,1080", 0, 0), std::nullopt) << "no frame yet";
+        EXPECT_EQ(objectSizeFromCamera(count, {1920, 1080}), std::nullopt) << count;
+    EXPECT_EQ(objectSizeFromCamera("0,0,12,12,960,540,1920,1080", {0, 0}), std::nullopt) << "no frame yet";
 
     const std::string value = R"({"minimum":[0.001,0.001],"maximum":[1.2,0.5],"positions":[[0.1,0.1],[0.5,0.5]]})";
-    EXPECT_EQ(objectSizeToCamera(value, 1920, 1080), "192,108,12,12,960,540,1920,540");
-    EXPECT_EQ(objectSizeToCamera(R"({"minimum":[0.006,0.01],"maximum":[1.0,1.0]})", 1920, 1080), std::nullopt)
+    EXPECT_EQ(objectSizeToCamera(value, {1920, 1080}), "192,108,12,12,960,540,1920,540");
+    EXPECT_EQ(objectSizeToCamera(R"({"minimum":[0.006,0.01],"maximum":[1.0,1.0]})", {1920, 1080}), std::nullopt)
         << "the model's default has no positions: nothing half-taken reaches the camera";
 }
 
