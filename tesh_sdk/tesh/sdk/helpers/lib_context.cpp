@@ -96,7 +96,7 @@ std::string LibContext::name() const
 IRefCountableRegistry* LibContext::notifyCreated(const IRefCountable* object, int refCount) const
 {
     if (!m_refCountableRegistry.load())
-        return nullptr; //< No registry, no lock: the usual case of a release build of the host.
+        return nullptr; //< Without a registry there is nothing to guard: no lock on the path of every object.
     const std::shared_lock<std::shared_mutex> lock(m_registryUse);
     IRefCountableRegistry* const registry = m_refCountableRegistry.load();
     if (registry)
