@@ -294,8 +294,13 @@ TEST_F(SettingsSync, aWriteHoldsOffFullReadsAndTheCamerasChangeReportForFiveSeco
     makeAgent(94);
     Values dialog = dialogAfter(deliver(settingsDefaults()));
     dialog["AIX_TAMPERING_ENABLE"] = "false";
+    const std::size_t before = writes().size();
     const auto written = Clock::now();
     deliver(dialog);
+    // The camera reports a change only once the write has reached it; the writer may still be starting.
+    for (auto deadline = Clock::now() + 2s; writes().size() == before && Clock::now() < deadline;)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(writes().size(), before + 1);
 
     const std::string settingsChanged = R"(<?xml version="1.0"?><tt:MetaDataStream xmlns:tt="t" xmlns:wsnt="w">)"
                                         R"(<tt:Event><wsnt:NotificationMessage><wsnt:Topic>tns1:AI/AppSettingChanged)"
