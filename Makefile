@@ -60,12 +60,12 @@ fuzz: fuzz-answers fuzz-metadata
 
 fuzz-build:
 	bash tools/setup.sh --fuzz
-	cmake -S tests/fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON
-	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target answer_parsing_fuzz metadata_admission_fuzz
 
 fuzz-answers: fuzz-build
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/artifacts
-	$(FUZZ_DIR)/answer_parsing_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
+	$(FUZZ_DIR)/tests/fuzz/answer_parsing_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 		-dict=tests/fuzz/answer_parsing.dict -artifact_prefix=$(FUZZ_DIR)/artifacts/ \
 		$(FUZZ_DIR)/corpus tests/fuzz/corpus
 
@@ -73,7 +73,7 @@ fuzz-answers: fuzz-build
 # on the standard error stream; -close_fd_mask=2 keeps that out while libFuzzer still reports there.
 fuzz-metadata: fuzz-build
 	mkdir -p $(FUZZ_DIR)/metadata_corpus $(FUZZ_DIR)/metadata_artifacts
-	$(FUZZ_DIR)/metadata_admission_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -print_final_stats=1 -close_fd_mask=2 \
+	$(FUZZ_DIR)/tests/fuzz/metadata_admission_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -print_final_stats=1 -close_fd_mask=2 \
 		-dict=tests/fuzz/metadata.dict -artifact_prefix=$(FUZZ_DIR)/metadata_artifacts/ \
 		$(FUZZ_DIR)/metadata_corpus tests/fuzz/metadata_corpus tests/data
 

@@ -17,7 +17,7 @@
 #include <metadata/metadata_parser.h>
 #include <metadata/nesting_depth.h>
 #include <metadata/parse_metadata_stream.h>
-#include <plugin/thread_pool.h>
+#include <tesh/kit/thread_pool.h>
 #include <tesh/kit/debug.h>
 #include <tesh/sdk/helpers/print_prefix.h>
 
@@ -34,7 +34,6 @@ using vms_server_plugins::analytics::qv::kMaxDocumentNesting;
 using vms_server_plugins::analytics::qv::MetadataParser;
 using vms_server_plugins::analytics::qv::nestingWithin;
 using vms_server_plugins::analytics::qv::parseMetadataStream;
-using vms_server_plugins::analytics::qv::ThreadPool;
 
 /** One object, a busy scene and a crowded one. */
 const std::vector<int> kObjectCounts = {1, 10, 50};
@@ -214,7 +213,7 @@ void agentWholePass(benchmark::State& state)
 
 void poolEnqueueCall(benchmark::State& state)
 {
-    ThreadPool pool(ThreadPool::workerCountFor(std::thread::hardware_concurrency()));
+    kit::ThreadPool pool(kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency()));
     for (auto _: state)
     {
         const AgentRig::Clock::time_point start = AgentRig::Clock::now();
@@ -226,7 +225,7 @@ void poolEnqueueCall(benchmark::State& state)
 
 void poolHandOffRoundTrip(benchmark::State& state)
 {
-    ThreadPool pool(ThreadPool::workerCountFor(std::thread::hardware_concurrency()));
+    kit::ThreadPool pool(kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency()));
     for (auto _: state)
         pool.enqueue([]() {}).wait();
 }

@@ -13,7 +13,7 @@
 #include <camera_simulator.h>
 #include <host_double/device_info.h>
 #include <host_double/host_string_map.h>
-#include <plugin/settings_defaults.h>
+#include <camera_settings/settings_defaults.h>
 #include <tesh/sdk/helpers/ptr.h>
 
 #include "capturing_reporter.h"

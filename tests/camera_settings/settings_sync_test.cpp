@@ -22,7 +22,7 @@
 #include <host_double/device_info.h>
 #include <host_double/host_string_map.h>
 #include <plugin/device_agent.h>
-#include <plugin/settings_defaults.h>
+#include <camera_settings/settings_defaults.h>
 
 namespace tesh::test {
 namespace {

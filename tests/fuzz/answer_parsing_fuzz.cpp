@@ -11,7 +11,7 @@
 #include <camera_settings/answer_parsing.h>
 #include <camera_settings/frame_border.h>
 #include <camera_settings/parameter_naming.h>
-#include <plugin/decimal_integer.h>
+#include <tesh/kit/decimal_number.h>
 
 namespace qv = tesh::vms_server_plugins::analytics::qv;
 
@@ -53,7 +53,7 @@ void checkIntegerAgainstStoi(const std::string& text)
     catch (const std::out_of_range&)
     {}
     std::size_t end = 0;
-    const auto parsed = qv::parseDecimalInteger(text, &end);
+    const auto parsed = tesh::kit::parseDecimalInteger(text, &end);
     require(parsed == expected);
     require(!parsed || end == expectedEnd);
 }
@@ -67,7 +67,7 @@ bool isPlainPointList(std::string_view list)
         std::size_t used = 0;
         const bool startsNumber
             = !list.empty() && (list.front() == '-' || (list.front() >= '0' && list.front() <= '9'));
-        if (!startsNumber || !qv::parseDecimalInteger(list, &used))
+        if (!startsNumber || !tesh::kit::parseDecimalInteger(list, &used))
             return false;
         ++numbers;
         list.remove_prefix(used);
@@ -81,7 +81,7 @@ bool isPlainPointList(std::string_view list)
 
 void checkPieces(std::string_view value)
 {
-    const auto count = qv::parseDecimalInteger(value);
+    const auto count = tesh::kit::parseDecimalInteger(value);
     const bool joined = count && *count >= 2;
     if (const auto line = qv::parseLinePieces(value); line && joined)
         require(isPlainPointList(*line));

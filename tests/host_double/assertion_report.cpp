@@ -48,11 +48,6 @@ std::optional<AssertionReport> parseReport(const std::string& prefix, const std:
 
 } // namespace
 
-std::string reportedSdkSourcePath(const std::string& pathInSdkTree)
-{
-    return "sdk/" + pathInSdkTree;
-}
-
 std::vector<AssertionReport> assertionReports(const std::string& capturedText)
 {
     const std::vector<std::string> lines = splitLines(capturedText);

@@ -25,12 +25,6 @@ struct AssertionReport
  */
 std::vector<AssertionReport> assertionReports(const std::string& capturedText);
 
-/**
- * The path a report gives for a file of the SDK tree, e.g. "tesh/sdk/helpers/lib_context.cpp": that
- * tree and the logging module's (tesh_kit/src/...) share the root up to "tesh_", which is dropped.
- */
-std::string reportedSdkSourcePath(const std::string& pathInSdkTree);
-
 class StderrCapture;
 
 /**

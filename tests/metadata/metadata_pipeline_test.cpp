@@ -14,7 +14,7 @@
 #include <host_double/host_string_map.h>
 #include <host_double/leak_check.h>
 #include <host_double/taken_error.h>
-#include <plugin/plugin_side_settings.h>
+#include <camera_settings/plugin_side_settings.h>
 
 #include "agent_harness.h"
 #include "data_files.h"

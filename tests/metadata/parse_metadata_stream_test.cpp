@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <camera_link/small_stack.h>
+#include <support/small_stack.h>
 #include <host_double/repeated_text.h>
 #include <metadata/metadata_parser.h>
 #include <metadata/nesting_depth.h>

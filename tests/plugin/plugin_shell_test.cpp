@@ -1,6 +1,11 @@
 // The plug-in as the host first meets it: the entry point, the plug-in and engine manifests, which cameras the
 // engine accepts, and the agents it makes.
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,10 +15,12 @@
 #include <host_double/interface_queries.h>
 #include <host_double/leak_check.h>
 #include <host_double/ref_count_of.h>
+#include <host_double/stderr_capture.h>
 #include <host_double/taken_error.h>
 #include <plugin/device_agent_manifest.h>
 #include <tesh/sdk/analytics/i_engine.h>
 #include <tesh/sdk/analytics/i_plugin.h>
+#include <tesh/kit/thread_pool.h>
 #include <tesh/sdk/helpers/ptr.h>
 
 extern "C" tesh::sdk::IPlugin* createTeshPlugin();
@@ -180,6 +187,33 @@ TEST_F(PluginShell, engineMakesANewAgentPerCameraThatTheHostOwns)
     EXPECT_NE(agents[0].get(), agents[1].get());
     EXPECT_EQ(manifestOf(agents[0]), vms_server_plugins::analytics::qv::deviceAgentManifest());
     EXPECT_EQ(refCountOf(engine.get()), 1) << "the engine keeps no reference to itself in its agents";
+}
+
+/** The operating system refuses every thread after the first, as when it has none left. */
+std::thread startOneWorkerOnly(std::function<void()> loop)
+{
+    static std::atomic<int> starts{0};
+    if (starts++ > 0)
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
+    return std::thread(std::move(loop));
+}
+
+TEST_F(PluginShell, agentWhosePoolCannotStartIsAnInternalErrorWithOneErrorLine)
+{
+    const auto engine = obtainEngine(createPlugin());
+    kit::setWorkerStartForTests(startOneWorkerOnly);
+    StderrCapture capture;
+    Result<IDeviceAgent*> result;
+    engine->obtainDeviceAgent(&result, device("Quorvane", "RMTL-5200").get());
+    kit::setWorkerStartForTests(nullptr);
+    EXPECT_EQ(takeError(&result.error),
+        ErrorSeen(sdk::ErrorCode::internalError, "obtainDeviceAgent() failed inside the plug-in"));
+    EXPECT_EQ(result.value, nullptr);
+    const auto lines = capture.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                  [](const std::string& line) { return line.find("ERROR") != std::string::npos; }),
+        1);
+    EXPECT_NE(capture.text().find("ERROR: obtainDeviceAgent(): caught exception: no thread"), std::string::npos);
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <plugin/engine_manifest.h>
-#include <plugin/settings_defaults.h>
+#include <camera_settings/settings_defaults.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {

@@ -1,0 +1,9 @@
+# qv_add_layer(NAME ROOT DIR [PUBLIC deps...] [PRIVATE deps...]): a static library of every source under the layer's
+# include root DIR, which is the only include directory it gives its users.
+function(qv_add_layer name)
+    cmake_parse_arguments(LAYER "" "ROOT" "PUBLIC;PRIVATE" ${ARGN})
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${LAYER_ROOT}/*.cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${LAYER_ROOT})
+    target_link_libraries(${name} PUBLIC ${LAYER_PUBLIC} PRIVATE ${LAYER_PRIVATE})
+endfunction()

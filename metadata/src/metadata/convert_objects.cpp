@@ -1,0 +1,252 @@
+// Turns the objects of one camera document into the host's object metadata and best shots.
+#include "convert_objects.h"
+
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include <tesh/sdk/analytics/helpers/attribute.h>
+#include <tesh/sdk/analytics/helpers/object_metadata.h>
+
+#include "type_ids.h"
+#include "highlight_colors.h"
+
+#include "color_naming.h"
+#include <tesh/kit/steady_clock.h>
+#include "timestamp.h"
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+using sdk::IAttribute;
+using sdk::Ptr;
+using sdk::analytics::Attribute;
+using sdk::analytics::ObjectMetadata;
+using sdk::analytics::ObjectMetadataPacket;
+using sdk::analytics::ObjectTrackBestShotPacket;
+using sdk::analytics::Rect;
+
+namespace {
+
+/** The host's attribute type code for a colour. */
+constexpr int kColorAttributeType = 3;
+constexpr char kHighlightAttributeName[] = "tesh.sys.color";
+constexpr int64_t kBestShotDelayUs = 1000; //< After the first emission, so the host has the track by then.
+
+enum class ObjectClass
+{
+    person,
+    head,
+    vehicle,
+};
+
+struct ClassRow
+{
+    ObjectClass objectClass;
+    const char* typeId;
+    const char* highlight; //< Null: never shown as a tracked object.
+    bool shown;
+};
+
+bool isTwoWheeler(const std::string& vehicleType)
+{
+    return vehicleType == "Bicycle" || vehicleType == "Motorcycle";
+}
+
+std::optional<ClassRow> classify(const MetadataObject& object, const DisplayTypes& displayTypes)
+{
+    const std::string& classType = object.classType;
+    if (classType == "Person" || classType == "Human")
+        return ClassRow{ObjectClass::person, kHumanTypeId, kHighlightGreen, displayTypes.person};
+    if (classType == "HumanHead")
+        return ClassRow{ObjectClass::head, kHeadTypeId, nullptr, false};
+    if (classType == "Vehicle")
+    {
+        const bool twoWheeler = isTwoWheeler(object.vehicleType);
+        return ClassRow{ObjectClass::vehicle, vehicleTypeId(object.vehicleType),
+            twoWheeler ? kHighlightBlue : kHighlightCyan, twoWheeler ? displayTypes.bicycle : displayTypes.car};
+    }
+    return std::nullopt;
+}
+
+Ptr<const IAttribute> attribute(std::string name, std::string value)
+{
+    return sdk::makePtr<Attribute>(std::move(name), std::move(value), 1.0F);
+}
+
+const char* boolText(bool value)
+{
+    return value ? "true" : "false";
+}
+
+void addPersonAttributes(ObjectMetadata& metadata, const MetadataObject& object)
+{
+    if (object.objectId != 0)
+        metadata.addAttribute(attribute("Object ID", std::to_string(object.objectId)));
+    if (object.presence & kFaceRead)
+    {
+        metadata.addAttributes({
+            attribute("Gender", object.gender),
+            attribute("Eyewear", boolText(object.eyewear)),
+            attribute("Mask", boolText(object.mask)),
+            attribute("Hat", boolText(object.hat)),
+            attribute("Helmet", boolText(object.helmet)),
+        });
+    }
+    if (object.presence & kTopColorRead)
+        metadata.addAttribute(attribute("Top Color", nearestColorName(object.topColor)));
+    if (object.presence & kBottomColorRead)
+        metadata.addAttribute(attribute("Bottom Color", nearestColorName(object.bottomColor)));
+    if (object.presence & kBagRead)
+        metadata.addAttribute(attribute("Bag", object.bagCategory));
+}
+
+void addBestShotAttributes(ObjectMetadata& metadata, const MetadataObject& object, ObjectClass objectClass)
+{
+    switch (objectClass)
+    {
+        case ObjectClass::person: addPersonAttributes(metadata, object); break;
+        case ObjectClass::head: metadata.addAttribute(attribute("Object ID", std::to_string(object.objectId))); break;
+        case ObjectClass::vehicle:
+            if (object.objectId != 0)
+                metadata.addAttribute(attribute("Object ID", std::to_string(object.objectId)));
+            if (object.presence & kVehicleColorRead)
+                metadata.addAttribute(attribute("Color", nearestColorName(object.vehicleColor)));
+            break;
+    }
+}
+
+/** A scale the camera wrote as 0, or none at all, must not become an infinite span. */
+void fixSpanOnce(CoordinateSpan& span, const MetadataDocument& document)
+{
+    if (span.isKnown())
+        return;
+    const float width = 2.0F / std::fabs(document.scaleX);
+    const float height = 2.0F / std::fabs(document.scaleY);
+    if (!std::isfinite(width) || !std::isfinite(height) || width == 0 || height == 0)
+        return;
+    span.width = width;
+    span.height = height;
+}
+
+std::optional<Rect> boundingBox(const MetadataObject& object, const CoordinateSpan& span)
+{
+    Rect box;
+    box.x = object.left / span.width;
+    box.y = object.top / span.height;
+    box.width = object.right / span.width - box.x;
+    box.height = object.bottom / span.height - box.y;
+    // The host gets no box at all rather than a NaN or an infinite one.
+    for (const float value: {box.x, box.y, box.width, box.height})
+    {
+        if (!std::isfinite(value))
+            return std::nullopt;
+    }
+    return box;
+}
+
+class ObjectConverter
+{
+public:
+    ObjectConverter(const ObjectConversionContext& context): m_context(context) {}
+
+    ObjectConversion convert(const MetadataDocument& document);
+
+private:
+    void convertObject(const MetadataObject& object);
+    void emitTracked(const MetadataObject& object, const ClassRow& row);
+    void emitBestShot(const MetadataObject& object, const ClassRow& row);
+
+private:
+    const ObjectConversionContext& m_context;
+    ObjectConversion m_result;
+    Ptr<ObjectMetadataPacket> m_packet;
+    bool m_hasRecognisedObject = false;
+};
+
+ObjectConversion ObjectConverter::convert(const MetadataDocument& document)
+{
+    fixSpanOnce(m_context.coordinateSpan, document);
+    m_packet = sdk::makePtr<ObjectMetadataPacket>();
+    m_packet->setTimestampUs(m_context.passTimestampUs);
+    m_packet->setDurationUs(1);
+    for (const MetadataObject& object: document.objects)
+        convertObject(object);
+    if (m_hasRecognisedObject)
+        m_result.objectPacket = std::move(m_packet);
+    return std::move(m_result);
+}
+
+void ObjectConverter::convertObject(const MetadataObject& object)
+{
+    const std::optional<ClassRow> row = classify(object, m_context.displayTypes);
+    if (!row)
+        return;
+    m_hasRecognisedObject = true;
+    if (object.imageRef)
+        emitBestShot(object, *row);
+    else if (row->highlight && row->shown)
+        emitTracked(object, *row);
+}
+
+void ObjectConverter::emitTracked(const MetadataObject& object, const ClassRow& row)
+{
+    if (!m_context.coordinateSpan.isKnown())
+        return;
+    const std::optional<Rect> box = boundingBox(object, m_context.coordinateSpan);
+    if (!box)
+        return;
+
+    const bool highlighted = m_context.highlightSeconds != 0 && m_context.behaviorHighlights.contains(object.objectId);
+    auto metadata = sdk::makePtr<ObjectMetadata>();
+    metadata->addAttribute(sdk::makePtr<Attribute>(
+        kColorAttributeType, kHighlightAttributeName, highlighted ? kHighlightRed : row.highlight, 1.0F));
+    metadata->setBoundingBox(*box);
+    metadata->setTrackId(m_context.trackIds.trackIdForObject(object.objectId));
+    metadata->setTypeId(row.typeId);
+    m_packet->setTimestampUs(m_context.passTimestampUs);
+    m_packet->addItem(metadata.get());
+    m_context.firstAppearances.recordIfAbsent(object.objectId, m_context.passTimestampUs, kit::steadyClockNs());
+}
+
+void ObjectConverter::emitBestShot(const MetadataObject& object, const ClassRow& row)
+{
+    auto metadata = sdk::makePtr<ObjectMetadata>();
+    addBestShotAttributes(*metadata, object, row.objectClass);
+
+    const std::optional<int64_t> firstEmissionUs = m_context.firstAppearances.take(object.objectId);
+    const int64_t timestampUs
+        = firstEmissionUs ? shiftedTimestampUs(*firstEmissionUs, kBestShotDelayUs) : m_context.passTimestampUs;
+    const sdk::Uuid trackId = m_context.trackIds.trackIdForObject(object.objectId);
+    metadata->setTrackId(trackId);
+    metadata->setTypeId(row.typeId);
+    m_packet->setTimestampUs(timestampUs);
+    m_packet->addItem(metadata.get());
+
+    auto bestShot = sdk::makePtr<ObjectTrackBestShotPacket>(sdk::Uuid{}, -1, Rect{});
+    bestShot->setTrackId(trackId);
+    bestShot->setTimestampUs(timestampUs);
+    bestShot->setImageUrl(*object.imageRef);
+    m_result.bestShotPackets.push_back(std::move(bestShot));
+}
+
+} // namespace
+
+ObjectConversion convertObjects(const MetadataDocument& document, const ObjectConversionContext& context)
+{
+    return ObjectConverter(context).convert(document);
+}
+
+const char* vehicleTypeId(std::string_view vehicleType)
+{
+    if (vehicleType == "Truck")
+        return kTruckTypeId;
+    if (vehicleType == "Bus")
+        return kBusTypeId;
+    if (vehicleType == "Bicycle")
+        return kBicycleTypeId;
+    if (vehicleType == "Motorcycle")
+        return kMotorcycleTypeId;
+    return kCarTypeId;
+}
+
+} // namespace tesh::vms_server_plugins::analytics::qv

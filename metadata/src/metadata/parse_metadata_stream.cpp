@@ -1,0 +1,346 @@
+// Reading one document of the camera's metadata stream into the fields that the object and event conversions use.
+#include "parse_metadata_stream.h"
+
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <rapidxml/rapidxml.hpp>
+
+#include <tesh/kit/decimal_number.h>
+
+#include "nesting_depth.h"
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+namespace {
+
+using Node = rapidxml::xml_node<char>;
+
+/** Element text trimmed at both ends, with its inner white-space runs condensed to one space. */
+constexpr int kParseFlags = rapidxml::parse_trim_whitespace | rapidxml::parse_normalize_whitespace;
+
+/** Names are compared with their prefix as written; namespace declarations are not consulted. */
+std::string_view nameOf(const Node& node)
+{
+    if (node.type() != rapidxml::node_element)
+        return {}; //< Character data, which matches no name we look for.
+    return {node.name(), node.name_size()};
+}
+
+/** The element's first run of character data, as the parse flags left it; entity references resolved. */
+std::string_view textOf(const Node& element)
+{
+    return {element.value(), element.value_size()};
+}
+
+const Node* firstChild(const Node* parent, std::string_view name)
+{
+    if (!parent)
+        return nullptr;
+    for (const Node* child = parent->first_node(); child; child = child->next_sibling())
+    {
+        if (nameOf(*child) == name)
+            return child;
+    }
+    return nullptr;
+}
+
+/** Follows first children along the path; null where one of them is missing. */
+const Node* firstDescendant(const Node* node, std::initializer_list<std::string_view> path)
+{
+    for (std::string_view name: path)
+        node = firstChild(node, name);
+    return node;
+}
+
+std::optional<std::string_view> attributeOf(const Node& element, std::string_view name)
+{
+    const auto* attribute = element.first_attribute(name.data(), name.size());
+    if (!attribute)
+        return std::nullopt;
+    return std::string_view(attribute->value(), attribute->value_size());
+}
+
+/** At most maxLength bytes; a UTF-8 sequence that would not fit whole is left out with what follows it. */
+std::string cutText(std::string_view text, std::size_t maxLength)
+{
+    if (text.size() <= maxLength)
+        return std::string(text);
+    std::size_t length = maxLength;
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+        --length;
+    return std::string(text.substr(0, length));
+}
+
+void readIntegerAttribute(const Node& element, std::string_view name, int32_t* field)
+{
+    if (const auto value = attributeOf(element, name))
+        *field = kit::saturatedDecimalInteger(*value);
+}
+
+void readDecimalAttribute(const Node& element, std::string_view name, float* field)
+{
+    if (const auto value = attributeOf(element, name))
+        *field = kit::decimalFloatOrZero(*value);
+}
+
+void readColor(const Node& color, ColorValue* value)
+{
+    readIntegerAttribute(color, "X", &value->x);
+    readIntegerAttribute(color, "Y", &value->y);
+    readIntegerAttribute(color, "Z", &value->z);
+}
+
+void readBoundingBox(const Node& shape, MetadataObject* object)
+{
+    const Node* box = firstChild(&shape, "tt:BoundingBox");
+    if (!box)
+        return;
+    readDecimalAttribute(*box, "left", &object->left);
+    readDecimalAttribute(*box, "top", &object->top);
+    readDecimalAttribute(*box, "right", &object->right);
+    readDecimalAttribute(*box, "bottom", &object->bottom);
+}
+
+void readVehicleInfo(const Node& info, MetadataObject* object)
+{
+    if (const Node* type = firstChild(&info, "tt:Type"))
+        object->vehicleType = cutText(textOf(*type), kShortTextLength);
+    if (const Node* color = firstDescendant(&info, {"tt:Color", "tt:ColorCluster", "tt:Color"}))
+    {
+        object->presence |= kVehicleColorRead;
+        readColor(*color, &object->vehicleColor);
+    }
+}
+
+/** Worn unless fc:Wear says exactly "false" (an empty fc:Wear is worn); without fc:Wear the flag stays. */
+void readWear(const Node* accessories, std::string_view accessory, bool* worn)
+{
+    if (const Node* wear = firstDescendant(accessories, {accessory, "fc:Wear"}))
+        *worn = textOf(*wear) != "false";
+}
+
+void readHumanFace(const Node& face, MetadataObject* object)
+{
+    object->presence |= kFaceRead;
+    if (const Node* gender = firstChild(&face, "fc:Gender"))
+        object->gender = cutText(textOf(*gender), kGenderLength);
+    const Node* accessories = firstChild(&face, "fc:Accessory");
+    readWear(accessories, "fc:Opticals", &object->eyewear);
+    readWear(accessories, "fc:Mask", &object->mask);
+    readWear(accessories, "fc:Hat", &object->hat);
+    readWear(accessories, "fc:Helmet", &object->helmet);
+}
+
+/** The tops take the first cluster that holds a colour; the bottoms look at their first cluster only. */
+void readTopColor(const Node* tops, MetadataObject* object)
+{
+    const Node* colors = firstChild(tops, "tt:Color");
+    if (!colors)
+        return;
+    for (const Node* cluster = colors->first_node(); cluster; cluster = cluster->next_sibling())
+    {
+        if (nameOf(*cluster) != "tt:ColorCluster")
+            continue;
+        if (const Node* color = firstChild(cluster, "tt:Color"))
+        {
+            object->presence |= kTopColorRead;
+            readColor(*color, &object->topColor);
+            return;
+        }
+    }
+}
+
+void readHumanBody(const Node& body, MetadataObject* object)
+{
+    // Without clothing the body is not read at all, the bag included.
+    const Node* clothing = firstChild(&body, "bd:Clothing");
+    if (!clothing)
+        return;
+    readTopColor(firstChild(clothing, "bd:Tops"), object);
+    if (const Node* color = firstDescendant(clothing, {"bd:Bottoms", "tt:Color", "tt:ColorCluster", "tt:Color"}))
+    {
+        object->presence |= kBottomColorRead;
+        readColor(*color, &object->bottomColor);
+    }
+    if (const Node* category = firstDescendant(&body, {"bd:Belonging", "bd:Bag", "bd:Category"}))
+    {
+        object->presence |= kBagRead;
+        object->bagCategory = cutText(textOf(*category), kShortTextLength);
+    }
+}
+
+void readAppearance(const Node& appearance, MetadataObject* object)
+{
+    for (const Node* child = appearance.first_node(); child; child = child->next_sibling())
+    {
+        const std::string_view name = nameOf(*child);
+        if (name == "tt:Shape")
+        {
+            readBoundingBox(*child, object);
+        }
+        else if (name == "tt:Class")
+        {
+            if (const Node* type = firstChild(child, "tt:Type"))
+                object->classType = cutText(textOf(*type), kShortTextLength);
+        }
+        else if (name == "tt:VehicleInfo")
+        {
+            readVehicleInfo(*child, object);
+        }
+        else if (name == "tt:ImageRef")
+        {
+            object->imageRef = std::string(textOf(*child));
+        }
+        else if (name == "tt:HumanFace")
+        {
+            readHumanFace(*child, object);
+        }
+        else if (name == "tt:HumanBody")
+        {
+            readHumanBody(*child, object);
+        }
+    }
+}
+
+MetadataObject readObject(const Node& element)
+{
+    MetadataObject object;
+    readIntegerAttribute(element, "ObjectId", &object.objectId);
+    if (const Node* appearance = firstChild(&element, "tt:Appearance"))
+        readAppearance(*appearance, &object);
+    return object;
+}
+
+/** A frame replaces whatever an earlier frame of the document gave: the scale as well as the objects. */
+void readFrame(const Node& frame, MetadataDocument* document)
+{
+    document->scaleX = 0;
+    document->scaleY = 0;
+    document->objects.clear();
+    for (const Node* child = frame.first_node(); child; child = child->next_sibling())
+    {
+        const std::string_view name = nameOf(*child);
+        if (name == "tt:Transformation")
+        {
+            if (const Node* scale = firstChild(child, "tt:Scale"))
+            {
+                readDecimalAttribute(*scale, "x", &document->scaleX);
+                readDecimalAttribute(*scale, "y", &document->scaleY);
+            }
+        }
+        else if (name == "tt:Object")
+        {
+            document->objects.push_back(readObject(*child));
+        }
+    }
+}
+
+/** From the first slot, up to kMaxSimpleItems; children other than tt:SimpleItem take no slot. */
+std::vector<SimpleItem> readItems(const Node* container)
+{
+    std::vector<SimpleItem> items;
+    if (!container)
+        return items;
+    for (const Node* child = container->first_node(); child && items.size() < kMaxSimpleItems;
+         child = child->next_sibling())
+    {
+        if (nameOf(*child) != "tt:SimpleItem")
+            continue;
+        items.push_back({std::string(attributeOf(*child, "Name").value_or("")),
+            std::string(attributeOf(*child, "Value").value_or(""))});
+    }
+    return items;
+}
+
+MetadataEvent readEvent(const Node& element)
+{
+    MetadataEvent event;
+    const Node* notification = firstChild(&element, "wsnt:NotificationMessage");
+    if (!notification)
+        return event;
+    for (const Node* child = notification->first_node(); child; child = child->next_sibling())
+    {
+        const std::string_view name = nameOf(*child);
+        if (name == "wsnt:Topic")
+        {
+            event.topic = std::string(textOf(*child));
+        }
+        else if (name == "wsnt:Message")
+        {
+            // A later message replaces the items of an earlier one.
+            if (const Node* message = firstChild(child, "tt:Message"))
+            {
+                event.sourceItems = readItems(firstChild(message, "tt:Source"));
+                event.dataItems = readItems(firstChild(message, "tt:Data"));
+            }
+        }
+    }
+    return event;
+}
+
+std::unique_ptr<MetadataDocument> readDocument(const Node& root)
+{
+    auto document = std::make_unique<MetadataDocument>();
+    for (const Node* child = root.first_node(); child; child = child->next_sibling())
+    {
+        const std::string_view name = nameOf(*child);
+        if (name == "tt:VideoAnalytics")
+        {
+            if (const Node* frame = firstChild(child, "tt:Frame"))
+                readFrame(*frame, document.get());
+        }
+        else if (name == "tt:Event")
+        {
+            document->events.push_back(readEvent(*child));
+        }
+    }
+    return document;
+}
+
+} // namespace
+
+std::unique_ptr<MetadataDocument> parseMetadataStream(char* text, std::size_t length, rapidxml::xml_document<char>& xml)
+{
+    if (!text)
+        return nullptr;
+    try
+    {
+        // Refused before rapidxml's descent, which has no depth limit of its own, can exhaust the stack.
+        if (!nestingWithin(text, length, kMaxDocumentNesting))
+            return nullptr;
+        xml.clear();
+        xml.parse<kParseFlags>(text);
+        const Node* root = firstChild(&xml, "tt:MetaDataStream");
+        std::unique_ptr<MetadataDocument> document = root ? readDocument(*root) : nullptr;
+        xml.clear();
+        return document;
+    }
+    catch (...)
+    {
+        xml.clear();
+        return nullptr;
+    }
+}
+
+std::unique_ptr<MetadataDocument> parseMetadataStream(char* text)
+{
+    if (!text)
+        return nullptr;
+    try
+    {
+        // The document embeds a 64 KiB pool: on the heap, never on the caller's stack.
+        const auto xml = std::make_unique<rapidxml::xml_document<char>>();
+        return parseMetadataStream(text, std::strlen(text), *xml);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
+
+} // namespace tesh::vms_server_plugins::analytics::qv

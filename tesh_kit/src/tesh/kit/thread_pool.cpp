@@ -1,0 +1,103 @@
+// A fixed set of worker threads with one FIFO queue.
+#include "thread_pool.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace tesh::kit {
+
+namespace {
+
+std::atomic<WorkerStart> workerStartForTests{nullptr};
+
+std::thread startWorker(std::function<void()> loop)
+{
+    const WorkerStart start = workerStartForTests.load();
+    return start ? start(std::move(loop)) : std::thread(std::move(loop));
+}
+
+} // namespace
+
+void setWorkerStartForTests(WorkerStart start)
+{
+    workerStartForTests.store(start);
+}
+
+unsigned ThreadPool::workerCountFor(unsigned logicalProcessors)
+{
+    return std::clamp(logicalProcessors, kMinPoolWorkers, kMaxPoolWorkers);
+}
+
+ThreadPool::ThreadPool(unsigned workerCount)
+{
+    m_workers.reserve(workerCount);
+    try
+    {
+        for (unsigned i = 0; i < workerCount; ++i)
+            m_workers.push_back(startWorker([this]() { workerLoop(); }));
+    }
+    catch (...)
+    {
+        // A joinable thread destroyed unjoined would terminate the host's process.
+        stopAndJoin();
+        throw;
+    }
+}
+
+ThreadPool::~ThreadPool()
+{
+    {
+        std::unique_lock<std::mutex> lock(m_queueMutex);
+        m_idleCondition.wait(lock, [this]() { return m_tasks.empty() && m_runningTasks == 0; });
+    }
+    stopAndJoin();
+}
+
+void ThreadPool::stopAndJoin()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_stop = true;
+    }
+    m_condition.notify_all();
+    for (std::thread& worker: m_workers)
+        worker.join();
+}
+
+void ThreadPool::push(std::function<void()> job)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_stop)
+            throw std::runtime_error("enqueue on stopped ThreadPool");
+        m_tasks.push(std::move(job));
+    }
+    m_condition.notify_one();
+}
+
+void ThreadPool::workerLoop()
+{
+    for (;;)
+    {
+        std::function<void()> job;
+        {
+            std::unique_lock<std::mutex> lock(m_queueMutex);
+            m_condition.wait(lock, [this]() { return m_stop || !m_tasks.empty(); });
+            if (m_tasks.empty())
+                return;
+            job = std::move(m_tasks.front());
+            m_tasks.pop();
+            ++m_runningTasks;
+        }
+        job(); //< A packaged task: whatever the function throws is stored in its future.
+        job = nullptr; //< The task's captures die before the pool may count itself idle.
+        {
+            const std::lock_guard<std::mutex> lock(m_queueMutex);
+            --m_runningTasks;
+            if (m_tasks.empty() && m_runningTasks == 0)
+                m_idleCondition.notify_all();
+        }
+    }
+}
+
+} // namespace tesh::kit

@@ -1,0 +1,79 @@
+// A fixed set of worker threads with one FIFO queue: runs an agent's metadata passes, conversions and deliveries.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <queue>
+#include <stdexcept>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+namespace tesh::kit {
+
+/** A pass waits on tasks of its own pool, so one worker alone would wait for ever. */
+inline constexpr unsigned kMinPoolWorkers = 2;
+
+/** A pass runs at most two conversions at once; more workers per camera only add threads to a large server. */
+inline constexpr unsigned kMaxPoolWorkers = 4;
+
+/** Starts one worker thread running loop; the operating system may refuse, with std::system_error. */
+using WorkerStart = std::thread (*)(std::function<void()> loop);
+
+/** For tests: every pool made afterwards starts its workers through start; null restores the plain start. */
+void setWorkerStartForTests(WorkerStart start);
+
+class ThreadPool
+{
+public:
+    /** The worker count for a machine that reports this many logical processors (0 when unknown). */
+    static unsigned workerCountFor(unsigned logicalProcessors);
+
+    /** Starts the workers one by one; if one cannot be started, joins those already running and rethrows. */
+    explicit ThreadPool(unsigned workerCount);
+
+    /**
+     * Waits until no task is queued or running (a running task may still enqueue more), then stops and joins
+     * every worker. Must not run on one of the pool's own workers.
+     */
+    ~ThreadPool();
+
+    ThreadPool(const ThreadPool&) = delete;
+    ThreadPool& operator=(const ThreadPool&) = delete;
+
+    /** @throws std::runtime_error "enqueue on stopped ThreadPool" once the destructor has stopped the pool. */
+    template<class Function>
+    std::future<std::invoke_result_t<Function>> enqueue(Function&& function);
+
+    unsigned workerCount() const { return static_cast<unsigned>(m_workers.size()); }
+
+private:
+    void push(std::function<void()> job);
+    void workerLoop();
+    void stopAndJoin();
+
+private:
+    std::vector<std::thread> m_workers;
+    std::queue<std::function<void()>> m_tasks;
+    std::mutex m_queueMutex;
+    std::condition_variable m_condition; //< New work or stop.
+    std::condition_variable m_idleCondition; //< The queue ran dry with no task running.
+    unsigned m_runningTasks = 0;
+    bool m_stop = false;
+};
+
+template<class Function>
+std::future<std::invoke_result_t<Function>> ThreadPool::enqueue(Function&& function)
+{
+    using Outcome = std::invoke_result_t<Function>;
+    // std::function needs a copyable callable; the task itself is move-only.
+    auto task = std::make_shared<std::packaged_task<Outcome()>>(std::forward<Function>(function));
+    std::future<Outcome> future = task->get_future();
+    push([task]() { (*task)(); });
+    return future;
+}
+
+} // namespace tesh::kit

@@ -1,0 +1,103 @@
+// The worker pool: size, order of shutdown, a start the operating system refuses.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include <tesh/kit/thread_pool.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using tesh::kit::setWorkerStartForTests;
+using tesh::kit::ThreadPool;
+
+std::atomic<int> startsAllowed{0};
+std::atomic<int> workersEnded{0};
+
+/** Starts startsAllowed workers, then fails as the operating system does when it has no thread left. */
+std::thread startUntilRefused(std::function<void()> loop)
+{
+    if (startsAllowed-- <= 0)
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
+    return std::thread([loop = std::move(loop)]() {
+        loop();
+        ++workersEnded;
+    });
+}
+
+/** Every pool made while it lives starts only this many workers. */
+class RefusedStarts
+{
+public:
+    explicit RefusedStarts(int allowed)
+    {
+        startsAllowed = allowed;
+        workersEnded = 0;
+        setWorkerStartForTests(startUntilRefused);
+    }
+    ~RefusedStarts() { setWorkerStartForTests(nullptr); }
+};
+
+TEST(ThreadPool, hasTwoToFourWorkersWhateverTheMachineReports)
+{
+    EXPECT_EQ(ThreadPool::workerCountFor(0), 2U) << "unknown";
+    EXPECT_EQ(ThreadPool::workerCountFor(1), 2U) << "a pass waits on tasks of its own pool";
+    EXPECT_EQ(ThreadPool::workerCountFor(3), 3U);
+    EXPECT_EQ(ThreadPool::workerCountFor(256), 4U);
+    EXPECT_EQ(ThreadPool(3).workerCount(), 3U);
+}
+
+TEST(ThreadPool, taskThatWaitsOnItsOwnSubtasksFinishes)
+{
+    ThreadPool pool(2);
+    auto outer = pool.enqueue([&pool]() {
+        auto a = pool.enqueue([]() { return 20; });
+        auto b = pool.enqueue([]() { return 22; });
+        return a.get() + b.get();
+    });
+    ASSERT_EQ(outer.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(outer.get(), 42);
+}
+
+TEST(ThreadPool, exceptionOfATaskReachesItsFutureAndTheWorkerGoesOn)
+{
+    ThreadPool pool(2);
+    auto failing = pool.enqueue([]() -> int { throw std::runtime_error("conversion failed"); });
+    EXPECT_THROW(failing.get(), std::runtime_error);
+    EXPECT_EQ(pool.enqueue([]() { return 1; }).get(), 1);
+}
+
+TEST(ThreadPool, destructionWaitsForQueuedTasksAndTheWorkTheySpawn)
+{
+    std::atomic<int> done{0};
+    {
+        ThreadPool pool(2);
+        for (int i = 0; i < 8; ++i)
+        {
+            pool.enqueue([&pool, &done]() {
+                std::this_thread::sleep_for(5ms);
+                // Enqueued while the destructor may already be waiting: it must still run.
+                pool.enqueue([&done]() { ++done; });
+                ++done;
+            });
+        }
+    }
+    EXPECT_EQ(done, 16);
+}
+
+TEST(ThreadPool, workerThatCannotStartFailsThePoolAfterTheOthersAreJoined)
+{
+    const RefusedStarts refused(2);
+    EXPECT_THROW(ThreadPool(4), std::system_error);
+    EXPECT_EQ(workersEnded, 2) << "the two started workers were joined before the throw";
+}
+
+} // namespace
