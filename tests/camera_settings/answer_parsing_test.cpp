@@ -1,4 +1,4 @@
-// The camera's answers as the settings readers see them: values, integers, frame corners and figure pieces.
+// The camera's answers as the settings readers see them: values, frame corners and figure pieces.
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,7 +9,6 @@
 #include <camera_settings/answer_parsing.h>
 #include <camera_settings/frame_border.h>
 #include <host_double/repeated_text.h>
-#include <tesh/kit/decimal_number.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {
@@ -53,41 +52,6 @@ TEST(ExtractParameterValue, scansALongLineWithoutDeepRecursion)
     std::string extracted;
     ASSERT_TRUE(runOnSmallStack([&] { extracted = extractParameterValue(body); }));
     EXPECT_EQ(extracted, value);
-}
-
-struct IntegerCase
-{
-    const char* reason;
-    std::string text;
-    std::optional<int32_t> value;
-    std::size_t end;
-};
-
-TEST(ParseDecimalInteger, followsTheStandardStringToIntConversion)
-{
-    const IntegerCase cases[] = {
-        {"digits up to the first non-digit", "42,7", 42, 2},
-        {"leading white space of any kind is skipped", " \t\r\n\v\f9", 9, 7},
-        {"a minus sign", "-7", -7, 2},
-        {"a plus sign", "+5;", 5, 2},
-        {"leading zeros", "007", 7, 3},
-        {"the largest 32-bit value", "2147483647", INT32_MAX, 10},
-        {"the smallest 32-bit value", "-2147483648", INT32_MIN, 11},
-        {"one past the largest is out of range", "2147483648", std::nullopt, 0},
-        {"one past the smallest is out of range", "-2147483649", std::nullopt, 0},
-        {"far out of range, more digits than 64 bits hold", "99999999999999999999999", std::nullopt, 0},
-        {"no digits", "abc", std::nullopt, 0},
-        {"empty text", "", std::nullopt, 0},
-        {"a sign alone", "-", std::nullopt, 0},
-        {"white space between sign and digits", "- 5", std::nullopt, 0},
-        {"two signs", "+-5", std::nullopt, 0},
-    };
-    for (const IntegerCase& c: cases)
-    {
-        std::size_t end = 0;
-        EXPECT_EQ(kit::parseDecimalInteger(c.text, &end), c.value) << c.reason;
-        EXPECT_EQ(end, c.end) << c.reason;
-    }
 }
 
 struct CornerCase
