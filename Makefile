@@ -3,18 +3,31 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# ON in CI: a warning fails the build.
+WERROR ?= OFF
 
-.PHONY: setup configure build demo test test-asan test-tsan fuzz fuzz-build fuzz-answers fuzz-metadata \
+.PHONY: setup configure build demo-build demo package test test-asan test-tsan fuzz fuzz-build fuzz-answers fuzz-metadata \
 	bench bench-configure bench-settings clean
 
 setup:
 	bash tools/setup.sh
 
 configure: setup
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQV_WARNINGS_AS_ERRORS=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# What the demo runs, and nothing else: the plug-in, the substitute host and the simulated camera.
+DEMO_TARGETS = qv_analytics_plugin qvhost qvcam
+
+demo-build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target $(DEMO_TARGETS)
+
+# The plug-in alone, stripped, as build/qv_analytics_plugin-<version>-Linux.tar.gz to unpack into the server's
+# plug-in folder.
+package: demo-build
+	cd $(BUILD_DIR) && cpack
 
 # The recorded street scene, pushed through the built library by the substitute host as the server would push it.
 # Then a settings cycle against a simulated camera with a prepared configuration: the plug-in reads the camera, the
@@ -22,7 +35,7 @@ build: configure
 # on port 80, hence the private network namespace.
 DEMO_DIR = $(BUILD_DIR)/demo
 
-demo: build
+demo: demo-build
 	mkdir -p $(DEMO_DIR)
 	$(BUILD_DIR)/tools/qvhost/qvhost replay --plugin-log $(DEMO_DIR)/plugin.log --output $(DEMO_DIR)/packets.jsonl \
 		samples/street_scene.xml

@@ -17,6 +17,7 @@ packages=(
     libmicrohttpd-dev
     libssl-dev
     util-linux iproute2
+    clang-format-14
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang-14 libclang-rt-14-dev)

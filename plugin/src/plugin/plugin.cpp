@@ -7,8 +7,8 @@ namespace tesh::vms_server_plugins::analytics::qv {
 
 namespace {
 
-/** The version the host shows for the plug-in; named nowhere else. */
-constexpr char kPluginVersion[] = "1.0.2";
+/** The version the host shows for the plug-in: the project's version, which also names its package. */
+constexpr char kPluginVersion[] = QV_PLUGIN_VERSION;
 
 } // namespace
 
