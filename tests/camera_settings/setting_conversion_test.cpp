@@ -9,8 +9,10 @@
 #include <nlohmann/json.hpp>
 
 #include <camera_settings/bounded_parallel.h>
+#include <camera_settings/camera_settings.h>
 #include <camera_settings/figure_conversion.h>
 #include <camera_settings/object_size_constraints.h>
+#include <camera_settings/plugin_side_settings.h>
 #include <camera_settings/setting_reading.h>
 #include <camera_settings/setting_writing.h>
 #include <camera_settings/write_hold_off.h>
@@ -47,7 +49,8 @@ TEST(FigureConversion, regionsReachTheCameraClockwiseFromTheTopLeftVertex)
 {
     const std::string ccw = R"({"figure":{"points":[[0.1,0.1],[0.1,0.5],[0.5,0.5],[0.5,0.1]]},"showOnCamera":true})";
     EXPECT_EQ(figureWritePaths("AIX_REGION_POSITION1", ccw),
-        Paths({write("AIX_REGION_DISPLAY_ENABLE0", "1"), write("AIX_REGION_POSITION0", "100,100,500,100,500,500,100,500")}));
+        Paths({write("AIX_REGION_DISPLAY_ENABLE0", "1"),
+            write("AIX_REGION_POSITION0", "100,100,500,100,500,500,100,500")}));
     const std::string cw = R"({"figure":{"points":[[0.5,0.5],[0.1,0.5],[0.1,0.1],[0.5,0.1]]}})";
     EXPECT_EQ(figureWritePaths("AIX_EXCLUDE_REGION_POSITION8", cw),
         Paths({write("AIX_EXCLUDE_REGION_DISPLAY_ENABLE7", "0"),
@@ -73,8 +76,8 @@ TEST(FigureConversion, aNullFigureIsClearedAndABrokenValueSendsNothing)
 {
     EXPECT_EQ(figureWritePaths("AIX_REGION_POSITION3", R"({"figure":null,"showOnCamera":true})"),
         Paths({write("AIX_REGION_DISPLAY_ENABLE2", "1"), write("AIX_REGION_CLEAR2", "0")}));
-    EXPECT_EQ(figureWritePaths("AIX_REGION_POSITION3", R"({"showOnCamera":false})")->back(),
-        write("AIX_REGION_CLEAR2", "0"))
+    EXPECT_EQ(
+        figureWritePaths("AIX_REGION_POSITION3", R"({"showOnCamera":false})")->back(), write("AIX_REGION_CLEAR2", "0"))
         << "an absent figure counts as none";
     for (const char* broken: {"", "not json", "[1,2]", R"({"figure":{"points":[["a","b"]]}})",
              R"({"figure":{"points":5}})", R"({"figure":"drawn"})"})
@@ -164,7 +167,8 @@ TEST(BoundedParallel, runsEveryJobOnceWithAtMostTheBoundAtATime)
     std::vector<std::atomic<int>> runs(kJobs);
     runBounded(kJobs, 8, [&](std::size_t i) {
         const int now = ++running;
-        for (int seen = mostRunning; now > seen && !mostRunning.compare_exchange_weak(seen, now);) {}
+        for (int seen = mostRunning; now > seen && !mostRunning.compare_exchange_weak(seen, now);)
+        {}
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         ++runs[i];
         --running;
@@ -185,6 +189,44 @@ TEST(WriteHoldOff, lastsItsDurationFromTheFirstStartWithoutBeingExtended)
     std::this_thread::sleep_for(200ms);
     EXPECT_FALSE(holdOff.isActive());
     EXPECT_TRUE(holdOff.start(150ms));
+}
+
+TEST(CameraSettings, cameraReportOfAChangeAsksForAReadUnlessOurWriteCausedIt)
+{
+    struct Row
+    {
+        const char* reason;
+        bool holdOff;
+        bool refreshPending;
+    };
+    const Row rows[] = {
+        {"someone else changed the camera", false, true},
+        {"our own write made the camera report it", true, false},
+    };
+    for (const Row& row: rows)
+    {
+        SCOPED_TRACE(row.reason);
+        CameraSettings settings(CameraLink("", "", "")); //< Asks the camera nothing here.
+        if (row.holdOff)
+            settings.state().writeHoldOff.start();
+        settings.cameraSettingsChanged();
+        EXPECT_EQ(settings.state().refreshPending, row.refreshPending);
+    }
+}
+
+TEST(PluginSideSettings, onlyIntegersWithinTheDialogsRangesAreTaken)
+{
+    EXPECT_EQ(calibrationUsOf("-2"), -100'000);
+    EXPECT_EQ(calibrationUsOf("20"), 1'000'000);
+    EXPECT_EQ(calibrationUsOf("-20"), -1'000'000);
+    EXPECT_EQ(calibrationUsOf("21"), std::nullopt) << "beyond the spin box";
+    EXPECT_EQ(calibrationUsOf("42950"), std::nullopt) << "would overflow 32 bits once multiplied";
+    EXPECT_EQ(calibrationUsOf("3 levels"), std::nullopt) << "not the whole text";
+    EXPECT_EQ(calibrationUsOf(""), std::nullopt);
+    EXPECT_EQ(highlightSecondsOf("0"), 0) << "off";
+    EXPECT_EQ(highlightSecondsOf("60"), 60);
+    EXPECT_EQ(highlightSecondsOf("-1"), std::nullopt);
+    EXPECT_EQ(highlightSecondsOf("5 sec"), std::nullopt);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Event notifications of a camera document turned into the host's events.
-#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,8 +32,7 @@ protected:
     {
         MetadataDocument document;
         document.events = std::move(events);
-        const auto packet
-            = convertEvents(document, {kPassUs, highlightSeconds, highlights, refreshPending, writeHoldOff});
+        const auto packet = convertEvents(document, {kPassUs, highlightSeconds, highlights, reportSettingsChange});
         EXPECT_EQ(packet->timestampUs(), kPassUs);
         EXPECT_EQ(packet->durationUs(), 1);
         return eventsOf(*packet);
@@ -41,8 +40,8 @@ protected:
 
     int32_t highlightSeconds = 0;
     BehaviorHighlights highlights;
-    std::atomic<bool> refreshPending{false};
-    std::atomic<bool> writeHoldOff{false};
+    int settingsChangeReports = 0;
+    const std::function<void()> reportSettingsChange = [this]() { ++settingsChangeReports; };
 };
 
 TEST_F(EventConversionTest, topicDecidesTypeCaptionAndDescription)
@@ -128,15 +127,13 @@ TEST_F(EventConversionTest, behaviourMarksItsObjectsOnlyWhileHighlightingIsOn)
     EXPECT_EQ(highlights.size(), 2U);
 }
 
-TEST_F(EventConversionTest, settingsChangeAsksForAReadUnlessWeCausedIt)
+TEST_F(EventConversionTest, everySettingsChangeOfTheCameraIsReported)
 {
-    writeHoldOff = true;
-    convert({event(kSettingsChanged, {}, {})});
-    EXPECT_FALSE(refreshPending) << "our own write made the camera report it";
+    convert({event(kCounter, {}, {}), event(kBehavior, {}, {{"Actions", "Enter"}}), event(std::nullopt, {}, {})});
+    EXPECT_EQ(settingsChangeReports, 0) << "other topics";
 
-    writeHoldOff = false;
-    convert({event(kSettingsChanged, {}, {})});
-    EXPECT_TRUE(refreshPending);
+    convert({event(kSettingsChanged, {}, {}), event(kCounter, {}, {}), event(kSettingsChanged, {}, {})});
+    EXPECT_EQ(settingsChangeReports, 2) << "one report per notification";
 }
 
 TEST(BehaviorHighlightsAging, entryLivesWhileItsAgeInWholeSecondsIsBelowTheLifetime)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <host_double/device_agent_handler.h>
 #include <tesh/sdk/analytics/i_event_metadata.h>
 #include <tesh/sdk/analytics/i_event_metadata_packet.h>
 #include <tesh/sdk/analytics/i_object_metadata.h>
@@ -82,6 +83,38 @@ inline std::string attributeValue(const Attributes& attributes, const std::strin
             return value;
     }
     return "<absent>";
+}
+
+enum class PacketKind
+{
+    objects,
+    bestShot,
+    events,
+    other,
+};
+
+inline PacketKind kindOf(const sdk::analytics::IMetadataPacket* packet)
+{
+    if (sdk::queryInterface<sdk::analytics::IObjectMetadataPacket>(packet))
+        return PacketKind::objects;
+    if (sdk::queryInterface<sdk::analytics::IObjectTrackBestShotPacket>(packet))
+        return PacketKind::bestShot;
+    if (sdk::queryInterface<sdk::analytics::IEventMetadataPacket>(packet))
+        return PacketKind::events;
+    return PacketKind::other;
+}
+
+/** The handler's packets of one kind, in arrival order. */
+template<class Interface>
+std::vector<sdk::Ptr<Interface>> packetsOf(const DeviceAgentHandler& handler)
+{
+    std::vector<sdk::Ptr<Interface>> found;
+    for (const auto& packet: handler.packets())
+    {
+        if (auto typed = sdk::queryInterface<Interface>(packet.get()))
+            found.push_back(std::move(typed));
+    }
+    return found;
 }
 
 /** The box colour the host draws a tracked object with. */

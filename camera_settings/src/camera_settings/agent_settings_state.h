@@ -1,4 +1,4 @@
-// The agent's fields that the camera's settings decide and the metadata conversion reads.
+// The fields of one camera that its settings decide and its metadata passes read.
 #pragma once
 
 #include <atomic>

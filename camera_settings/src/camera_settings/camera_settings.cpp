@@ -28,15 +28,13 @@ std::vector<std::string> resetSettings()
 
 } // namespace
 
-CameraSettings::CameraSettings(CameraLink camera, AgentSettingsState* state):
-    m_camera(std::move(camera)), m_state(state)
-{}
+CameraSettings::CameraSettings(CameraLink camera): m_camera(std::move(camera)) {}
 
 sdk::Ptr<sdk::SettingsResponse> CameraSettings::settingsReceived(const Settings& stored)
 {
     if (!m_settingsReceivedOnce.exchange(true))
     {
-        m_state->refreshPending = true;
+        m_state.refreshPending = true;
         m_knownValues.replace(stored);
         return readAllSettingsFromCamera(stored);
     }
@@ -55,7 +53,7 @@ sdk::Ptr<sdk::SettingsResponse> CameraSettings::settingsReceived(const Settings&
 
 sdk::Ptr<sdk::SettingsResponse> CameraSettings::pluginSideSettings(const Settings& stored)
 {
-    if (m_settingsReceivedOnce && m_state->refreshPending)
+    if (m_settingsReceivedOnce && m_state.refreshPending)
         return readAllSettingsFromCamera(stored);
     return readFiguresFromCamera();
 }
@@ -63,16 +61,16 @@ sdk::Ptr<sdk::SettingsResponse> CameraSettings::pluginSideSettings(const Setting
 sdk::Ptr<sdk::SettingsResponse> CameraSettings::readAllSettingsFromCamera(const Settings& stored)
 {
     // Cleared only by a read that happens, so that a refresh asked for during a hold-off is still done after it.
-    if (m_state->writeHoldOff.isActive())
+    if (m_state.writeHoldOff.isActive())
         return {};
-    m_state->refreshPending = false;
+    m_state.refreshPending = false;
     CameraRead read(m_camera, &m_knownValues);
     const std::vector<std::pair<std::string, std::string>> settings(stored.begin(), stored.end());
     runBounded(settings.size(), kMaxCameraRequestsInFlight, [&](std::size_t i) {
         const auto& [name, value] = settings[i];
         try
         {
-            readSettingFromCamera(&read, m_state, name, value);
+            readSettingFromCamera(&read, &m_state, name, value);
         }
         catch (const std::exception&)
         {
@@ -95,10 +93,38 @@ sdk::Ptr<sdk::SettingsResponse> CameraSettings::readFiguresFromCamera()
         }
         catch (const std::exception&)
         {
-            read.fail(base + std::to_string(cameraIndex + 1), "the plug-in ran out of resources while reading this setting");
+            read.fail(
+                base + std::to_string(cameraIndex + 1), "the plug-in ran out of resources while reading this setting");
         }
     });
     return read.response();
+}
+
+void CameraSettings::videoFrameReceived(int32_t width, int32_t height)
+{
+    // The figures on the camera are kept in thousandths of this size, so a new size means a new read.
+    if (!isUsableFrameSize(width, height))
+        return;
+    if (width != m_state.frameSize.load().width)
+    {
+        m_state.frameSize.store({width, height});
+        m_state.refreshPending = true;
+    }
+}
+
+void CameraSettings::applyCalibration(const Settings& values)
+{
+    const auto calibration = values.find(kCalibrationSetting);
+    if (calibration == values.end())
+        return;
+    if (const std::optional<int32_t> calibrationUs = calibrationUsOf(calibration->second))
+        m_state.timestampCalibration = *calibrationUs;
+}
+
+void CameraSettings::cameraSettingsChanged()
+{
+    if (!m_state.writeHoldOff.isActive())
+        m_state.refreshPending = true;
 }
 
 /** Records the delivered values; stops after switching object detection on, as the camera restarts its analytics. */
@@ -134,12 +160,12 @@ void CameraSettings::applyPluginSideChanges(Changes* changes)
         if (name == kCalibrationSetting)
         {
             if (const std::optional<int32_t> calibrationUs = calibrationUsOf(value))
-                m_state->timestampCalibration = *calibrationUs;
+                m_state.timestampCalibration = *calibrationUs;
         }
         else if (name == kHighlightSetting)
         {
             if (const std::optional<int32_t> seconds = highlightSecondsOf(value))
-                m_state->highlightSeconds = *seconds;
+                m_state.highlightSeconds = *seconds;
         }
         else
         {
@@ -171,7 +197,7 @@ void CameraSettings::applySettingToCamera(
         startWriteHoldOff();
         bool written = true;
         std::string answers; //< Not examined: the camera's answer to a write says nothing we act on.
-        for (const std::string& path: writePathsFor(m_state, name, value))
+        for (const std::string& path: writePathsFor(&m_state, name, value))
         {
             if (stopping)
                 return;
@@ -190,14 +216,14 @@ void CameraSettings::applySettingToCamera(
 void CameraSettings::writeFailed(const std::string& name, const std::string& value)
 {
     m_knownValues.forget(name, value);
-    m_state->refreshPending = true;
+    m_state.refreshPending = true;
 }
 
 /** Only a hold-off that starts clears a refresh: a write failing during it asks for one that must stand. */
 void CameraSettings::startWriteHoldOff()
 {
-    if (m_state->writeHoldOff.start())
-        m_state->refreshPending = false;
+    if (m_state.writeHoldOff.start())
+        m_state.refreshPending = false;
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -13,6 +13,7 @@
 
 #include "agent_settings_state.h"
 #include "camera_link.h"
+#include "frame_size.h"
 #include "known_values.h"
 #include "writer_threads.h"
 
@@ -23,8 +24,7 @@ class CameraSettings
 public:
     using Settings = std::map<std::string, std::string>;
 
-    /** @param state The agent's fields; must outlive this object. */
-    CameraSettings(CameraLink camera, AgentSettingsState* state);
+    explicit CameraSettings(CameraLink camera);
 
     /** Waits for the writers still under way; none sends another request. */
     ~CameraSettings() = default;
@@ -47,6 +47,24 @@ public:
     /** The 24 figures, quick variant. */
     sdk::Ptr<sdk::SettingsResponse> readFiguresFromCamera();
 
+    /** A frame of a new width asks for a new read of the camera; a frame of an unusable size changes nothing. */
+    void videoFrameReceived(int32_t width, int32_t height);
+
+    /** The box delay follows the dialog's values, taken while the user turns its spin box. */
+    void applyCalibration(const Settings& values);
+
+    /**
+     * The camera reported that its analytics settings changed, which it also does for our own writes: only a
+     * report outside the write hold-off asks for a new read.
+     */
+    void cameraSettingsChanged();
+
+    /** The fields the settings decide; the metadata passes read them, tests set them. */
+    AgentSettingsState& state() { return m_state; }
+    const AgentSettingsState& state() const { return m_state; }
+
+    const std::string& cameraAddress() const { return m_camera.address(); }
+
 private:
     using Changes = std::vector<std::pair<std::string, std::string>>;
 
@@ -59,7 +77,7 @@ private:
 
 private:
     const CameraLink m_camera;
-    AgentSettingsState* const m_state;
+    AgentSettingsState m_state;
     KnownValues m_knownValues;
     std::atomic<bool> m_settingsReceivedOnce{false};
     WriterThreads m_writers; //< Last: joined before anything they use goes.

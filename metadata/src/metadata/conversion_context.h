@@ -1,22 +1,15 @@
-// What the two conversions of one pass read and change of their agent.
+// What the two conversions of one pass read and change of their pipeline.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "behavior_highlights.h"
 #include "first_appearances.h"
+#include "pass_settings.h"
 #include "track_ids.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
-
-/** Whether objects of a class are shown as tracked objects; taken from the settings at the start of a pass. */
-struct DisplayTypes
-{
-    bool person = true;
-    bool bicycle = true; //< Bicycles and motorcycles.
-    bool car = true; //< Every other vehicle.
-};
 
 /** The extent of the camera's pixel coordinates, fixed by the first document with a usable scale. */
 struct CoordinateSpan
@@ -43,8 +36,8 @@ struct EventConversionContext
     int64_t passTimestampUs;
     int32_t highlightSeconds; //< 0 or less: behaviour events mark nothing.
     BehaviorHighlights& behaviorHighlights;
-    std::atomic<bool>& refreshPending;
-    bool writeHoldOff; //< Whether our own writes to the camera are settling, as at the start of the pass.
+    /** Told of every notification that the camera's analytics settings changed, ours among them. */
+    const std::function<void()>& cameraSettingsChanged;
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -101,9 +101,7 @@ void EventConverter::applyTopic(const MetadataEvent& event, const std::string& t
     {
         metadata.setTypeId(kSettingChangedTypeId);
         metadata.setCaption("AI Setting Changed");
-        // Our own writes make the camera report a change too; those must not trigger a re-read.
-        if (!m_context.writeHoldOff)
-            m_context.refreshPending = true;
+        m_context.cameraSettingsChanged();
     }
     else if (topic == kBehaviorTopic)
     {

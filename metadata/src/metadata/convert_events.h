@@ -13,8 +13,7 @@ namespace tesh::vms_server_plugins::analytics::qv {
 
 /**
  * One packet with an event per notification that has a topic. Behaviour events mark their objects for
- * highlighting; a report that the camera's analytics settings changed asks for a re-read, unless our own write
- * caused it.
+ * highlighting; a report that the camera's analytics settings changed is passed on to whoever keeps them.
  */
 sdk::Ptr<sdk::analytics::EventMetadataPacket> convertEvents(
     const MetadataDocument& document, const EventConversionContext& context);

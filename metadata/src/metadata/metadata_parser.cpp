@@ -1,4 +1,4 @@
-// The parser that the device agent keeps for the metadata packets of its camera: bounded input, reused buffers.
+// The parser that the metadata pipeline keeps for the packets of its camera: bounded input, reused buffers.
 #include "metadata_parser.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-// The parser that the device agent keeps for the metadata packets of its camera: bounded input, reused buffers.
+// The parser that the metadata pipeline keeps for the packets of its camera: bounded input, reused buffers.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +25,7 @@ constexpr std::size_t kRetainedBufferBytes = 256 * 1024;
 /**
  * Parses the data of one metadata packet at a time, reusing one text buffer and one rapidxml document (with its
  * 64 KiB pool, on the heap) across calls, since a buffer allocated and freed per packet costs page faults.
- * Not thread-safe: the agent calls it under its own lock.
+ * Not thread-safe: the pipeline calls it under its own lock.
  */
 class MetadataParser
 {

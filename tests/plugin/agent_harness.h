@@ -2,9 +2,9 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,6 @@
 #include <host_double/device_agent_handler.h>
 #include <host_double/device_info.h>
 #include <plugin/device_agent.h>
-#include <tesh/sdk/analytics/i_event_metadata_packet.h>
-#include <tesh/sdk/analytics/i_object_metadata_packet.h>
-#include <tesh/sdk/analytics/i_object_track_best_shot_packet.h>
 
 namespace tesh::test {
 
@@ -50,38 +47,6 @@ inline bool waitUntilReady(const DeviceAgent& agent, std::chrono::milliseconds t
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
-}
-
-enum class PacketKind
-{
-    objects,
-    bestShot,
-    events,
-    other,
-};
-
-inline PacketKind kindOf(const sdk::analytics::IMetadataPacket* packet)
-{
-    if (sdk::queryInterface<sdk::analytics::IObjectMetadataPacket>(packet))
-        return PacketKind::objects;
-    if (sdk::queryInterface<sdk::analytics::IObjectTrackBestShotPacket>(packet))
-        return PacketKind::bestShot;
-    if (sdk::queryInterface<sdk::analytics::IEventMetadataPacket>(packet))
-        return PacketKind::events;
-    return PacketKind::other;
-}
-
-/** The handler's packets of one kind, in arrival order. */
-template<class Interface>
-std::vector<sdk::Ptr<Interface>> packetsOf(const DeviceAgentHandler& handler)
-{
-    std::vector<sdk::Ptr<Interface>> found;
-    for (const auto& packet: handler.packets())
-    {
-        if (auto typed = sdk::queryInterface<Interface>(packet.get()))
-            found.push_back(std::move(typed));
-    }
-    return found;
 }
 
 } // namespace tesh::test

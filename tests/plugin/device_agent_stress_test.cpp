@@ -83,7 +83,7 @@ private:
     sdk::Ptr<DeviceAgent> m_agents[kAgents];
 };
 
-TEST(MetadataStress, agentsReleasedWhilePassesRunLeaveNothingBehind)
+TEST(DeviceAgentStress, agentsReleasedWhilePassesRunLeaveNothingBehind)
 {
     const LeakCheck leakCheck;
     const auto handler = sdk::makePtr<DeviceAgentHandler>();
@@ -124,7 +124,7 @@ TEST(MetadataStress, agentsReleasedWhilePassesRunLeaveNothingBehind)
     EXPECT_NO_LEAKS(leakCheck);
 }
 
-TEST(MetadataStress, releaseRightAfterAPushDeliversThePassFirstAndNothingLater)
+TEST(DeviceAgentStress, releaseRightAfterAPushDeliversThePassFirstAndNothingLater)
 {
     constexpr int kCycles = 300;
     constexpr int kPacketsOfTheDocument = 3; //< Objects, the vehicle's best shot, the event.
@@ -165,7 +165,7 @@ std::thread repeatUntil(const std::atomic<bool>& stop, Body body)
     });
 }
 
-TEST(MetadataStress, fourHostThreadsOnOneAgentNeverOverlapDeliveries)
+TEST(DeviceAgentStress, fourHostThreadsOnOneAgentNeverOverlapDeliveries)
 {
     const LeakCheck leakCheck;
     {

@@ -1,0 +1,94 @@
+// The metadata pass of one camera: admits its documents one at a time, converts them on a worker pool and hands
+// the packets that come out to a delivery function.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <tesh/kit/thread_pool.h>
+#include <tesh/sdk/analytics/helpers/event_metadata_packet.h>
+#include <tesh/sdk/analytics/helpers/object_metadata_packet.h>
+#include <tesh/sdk/analytics/helpers/object_track_best_shot_packet.h>
+#include <tesh/sdk/analytics/i_custom_metadata_packet.h>
+#include <tesh/sdk/analytics/i_metadata_packet.h>
+#include <tesh/sdk/helpers/ptr.h>
+
+#include "behavior_highlights.h"
+#include "conversion_context.h"
+#include "first_appearances.h"
+#include "metadata_document.h"
+#include "metadata_parser.h"
+#include "pass_settings.h"
+#include "track_ids.h"
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/**
+ * Converts at most one document at a time: a document that arrives meanwhile is parsed and dropped, so the host's
+ * push call never waits and no backlog can build up.
+ */
+class MetadataPipeline
+{
+public:
+    /** The settings of a pass; asked for on the admitting thread, while a settings thread may change them. */
+    using SettingsSource = std::function<PassSettings()>;
+
+    /** The camera reported that its analytics settings changed; called on a worker. */
+    using SettingsChanged = std::function<void()>;
+
+    /** Hands one packet to the host, taking over its reference; called on workers, several at once. */
+    using Delivery = std::function<void(sdk::Ptr<sdk::analytics::IMetadataPacket>)>;
+
+    /**
+     * @param pool Runs the passes, their conversions and deliveries, and may still be starting when this is made.
+     *     Its tasks use this pipeline: the owner drains the pool (destroys it) before the pipeline goes.
+     */
+    MetadataPipeline(kit::ThreadPool& pool, SettingsSource settings, SettingsChanged settingsChanged, Delivery deliver);
+
+    MetadataPipeline(const MetadataPipeline&) = delete;
+    MetadataPipeline& operator=(const MetadataPipeline&) = delete;
+
+    /** Parses the packet on the calling thread and starts a pass with it unless one is under way. */
+    void push(const sdk::analytics::ICustomMetadataPacket* packet);
+
+    /** False from the admission of a document until the last step of its pass. */
+    bool isReady() const { return m_ready; }
+
+private:
+    struct Pass
+    {
+        int64_t timestampUs; //< The packet's, shifted by the calibration.
+        PassSettings settings;
+    };
+
+    std::unique_ptr<MetadataDocument> parse(const sdk::analytics::ICustomMetadataPacket* packet);
+    void startPass(std::unique_ptr<MetadataDocument> document, int64_t packetTimestampUs);
+    void runPass(std::unique_ptr<MetadataDocument> document, const Pass& pass);
+    void pruneTrackingMaps(int32_t highlightSeconds);
+    void convert(std::unique_ptr<MetadataDocument> document, const Pass& pass);
+    void deliverOutgoingPackets();
+    void clearOutgoingPackets();
+
+private:
+    kit::ThreadPool& m_pool;
+    const SettingsSource m_settings;
+    const SettingsChanged m_settingsChanged;
+    const Delivery m_deliver;
+    std::atomic<bool> m_ready{true};
+    std::mutex m_parserMutex; //< The host may push from more than one thread.
+    MetadataParser m_parser;
+    // Touched by passes only, which never overlap; the highlights alone are shared by the two conversions of one.
+    BehaviorHighlights m_behaviorHighlights;
+    FirstAppearances m_firstAppearances;
+    TrackIds m_trackIds;
+    CoordinateSpan m_coordinateSpan;
+    std::vector<sdk::Ptr<sdk::analytics::ObjectMetadataPacket>> m_outgoingObjectPackets;
+    std::vector<sdk::Ptr<sdk::analytics::ObjectTrackBestShotPacket>> m_outgoingBestShotPackets;
+    std::vector<sdk::Ptr<sdk::analytics::EventMetadataPacket>> m_outgoingEventPackets;
+};
+
+} // namespace tesh::vms_server_plugins::analytics::qv
