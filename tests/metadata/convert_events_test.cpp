@@ -8,7 +8,7 @@
 #include <host_double/leak_check.h>
 #include <metadata/convert_events.h>
 
-#include "metadata_views.h"
+#include <support/metadata_views.h>
 
 namespace tesh::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <metadata/convert_objects.h>
 #include <metadata/track_ids.h>
 
-#include "metadata_views.h"
+#include <support/metadata_views.h>
 
 namespace tesh::test {
 namespace {

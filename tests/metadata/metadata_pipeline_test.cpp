@@ -16,9 +16,9 @@
 #include <metadata/metadata_pipeline.h>
 #include <tesh/kit/thread_pool.h>
 
-#include "camera_documents.h"
+#include <support/camera_documents.h>
 #include "data_files.h"
-#include "metadata_views.h"
+#include <support/metadata_views.h>
 
 namespace tesh::test {
 namespace {

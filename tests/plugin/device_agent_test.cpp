@@ -13,8 +13,8 @@
 #include <host_double/leak_check.h>
 #include <host_double/taken_error.h>
 
-#include "../metadata/camera_documents.h"
-#include "../metadata/metadata_views.h"
+#include <support/camera_documents.h>
+#include <support/metadata_views.h>
 #include "agent_harness.h"
 
 namespace tesh::test {
