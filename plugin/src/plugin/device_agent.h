@@ -80,7 +80,6 @@ private:
     void clearOutgoingPackets();
     DisplayTypes displayTypes() const;
     void applyCalibration(const Settings& values);
-    void onActiveSettingChangedUnguarded(const sdk::analytics::IActiveSettingChangedAction* action);
 
 private:
     BehaviorHighlights m_behaviorHighlights;
