@@ -1,3 +1,5 @@
+// Keeps the host's settings dialog and the camera's configuration in step: reads the camera when the dialog needs
+// it, writes the user's changes back, and holds off re-reads while its own writes settle.
 #include "camera_settings.h"
 
 #include "plugin_side_settings.h"
@@ -29,7 +31,8 @@ std::vector<std::string> resetSettings()
 } // namespace
 
 CameraSettings::CameraSettings(CameraLink camera, AgentSettingsState* state):
-    m_camera(std::move(camera)), m_state(state)
+    m_camera(std::move(camera)),
+    m_state(state)
 {}
 
 sdk::Ptr<sdk::SettingsResponse> CameraSettings::settingsReceived(const Settings& stored)
@@ -95,7 +98,8 @@ sdk::Ptr<sdk::SettingsResponse> CameraSettings::readFiguresFromCamera()
         }
         catch (const std::exception&)
         {
-            read.fail(base + std::to_string(cameraIndex + 1), "the plug-in ran out of resources while reading this setting");
+            read.fail(
+                base + std::to_string(cameraIndex + 1), "the plug-in ran out of resources while reading this setting");
         }
     });
     return read.response();
@@ -170,12 +174,12 @@ void CameraSettings::applySettingToCamera(
     {
         startWriteHoldOff();
         bool written = true;
-        std::string answers; //< Not examined: the camera's answer to a write says nothing we act on.
         for (const std::string& path: writePathsFor(m_state, name, value))
         {
             if (stopping)
                 return;
-            written = m_camera.send(path, &answers) && written;
+            // Only whether it arrived counts: the camera's answer to a write says nothing we act on.
+            written = m_camera.send(path).answered() && written;
         }
         if (!written)
             writeFailed(name, value);
