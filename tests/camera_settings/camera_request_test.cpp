@@ -18,9 +18,9 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <camera_settings/camera_link.h>
 #include <camera_settings/camera_request.h>
 #include <camera_simulator.h>
-#include <camera_settings/camera_link.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {
@@ -76,11 +76,8 @@ void startOrSkip(qvcam::CameraSimulator* camera)
     if (HasFatalFailure() || IsSkipped()) \
     return
 
-struct Outcome
+struct Outcome: CameraRequestOutcome
 {
-    bool ok = false;
-    std::string body;
-    std::string error;
     Clock::duration elapsed{};
 };
 
@@ -89,9 +86,8 @@ Outcome request(const std::string& address,
     const CameraRequestLimits& limits = {},
     const std::string& password = kPassword)
 {
-    Outcome outcome;
     const auto start = Clock::now();
-    outcome.ok = sendCameraRequest(path, kUser, password, address, &outcome.body, limits, &outcome.error);
+    Outcome outcome{sendCameraRequest(path, kUser, password, address, limits)};
     outcome.elapsed = Clock::now() - start;
     return outcome;
 }
@@ -111,12 +107,13 @@ TEST(CameraRequest, readsAndWritesWithDigestAuthentication)
     const std::string address = qvcam::loopbackAddressForTest(40);
 
     const Outcome written = request(address, writePath(kSensitivity, "2"));
-    ASSERT_TRUE(written.ok) << written.error;
+    ASSERT_TRUE(written.answered()) << written.reason;
     EXPECT_EQ(written.body, "Ok\r\n");
+    EXPECT_EQ(written.status, 200);
     EXPECT_EQ(camera.parameter(kSensitivity), "2");
 
     const Outcome read = request(address, readPath(kSensitivity));
-    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_TRUE(read.answered()) << read.reason;
     EXPECT_EQ(read.body, kSensitivity + "=2\r\n") << "the digest challenge's page must not reach the body";
 
     // Each request is answered only after the camera's challenge.
@@ -132,32 +129,17 @@ TEST(CameraRequest, sendsThePathWithoutEscapingIt)
 
     // Already encoded by the caller: escaped once more, the camera would store "%25L9%25".
     const Outcome written = request(address, writePath(osdText, "%25L9%25"));
-    ASSERT_TRUE(written.ok) << written.error;
+    ASSERT_TRUE(written.answered()) << written.reason;
     EXPECT_EQ(camera.parameter(osdText), "%L9%");
 }
 
-TEST(CameraRequest, appendsEachAnswerBehindWhatTheBodyHolds)
-{
-    qvcam::CameraSimulator camera(cameraOptions(42));
-    START_CAMERA(camera);
-    const std::string address = qvcam::loopbackAddressForTest(42);
-
-    std::string body = "earlier|";
-    ASSERT_TRUE(sendCameraRequest(readPath(kSensitivity), kUser, kPassword, address, &body));
-    ASSERT_TRUE(sendCameraRequest(readPath("AIX_TAMPERING_DURATION"), kUser, kPassword, address, &body));
-    EXPECT_EQ(body, "earlier|" + kSensitivity + "=1\r\nAIX_TAMPERING_DURATION=3\r\n");
-}
-
-TEST(CameraRequest, refusesAnEmptyPathOrNoBodyWithoutARequest)
+TEST(CameraRequest, refusesAnEmptyPathWithoutARequest)
 {
     qvcam::CameraSimulator camera(cameraOptions(43));
     START_CAMERA(camera);
-    const std::string address = qvcam::loopbackAddressForTest(43);
 
-    std::string body = "kept";
-    EXPECT_FALSE(sendCameraRequest("", kUser, kPassword, address, &body));
-    EXPECT_EQ(body, "kept");
-    EXPECT_FALSE(sendCameraRequest(readPath(kSensitivity), kUser, kPassword, address, nullptr));
+    const Outcome outcome = request(qvcam::loopbackAddressForTest(43), "");
+    EXPECT_EQ(outcome.failure, CameraRequestFailure::notSent) << outcome.reason;
     EXPECT_TRUE(camera.servedRequests().empty());
 }
 
@@ -168,26 +150,29 @@ struct FailureCase
     std::function<void(qvcam::CameraSimulatorOptions*)> configure;
     std::string password;
     CameraRequestLimits limits;
-    std::string error; //< A part of the reason given.
+    CameraRequestFailure failure;
+    std::string cause; //< A part of the cause given in the outcome's reason.
+    long status; //< Of the answer, where one was read.
 };
 
 TEST(CameraRequest, failsQuicklyWhenTheCameraGivesNoUsableAnswer)
 {
     const auto asIs = [](qvcam::CameraSimulatorOptions*) {};
     const FailureCase cases[] = {
-        {"a wrong password is refused after the digest exchange", 44, asIs, "wrong", {}, "HTTP status 401"},
+        {"a wrong password is refused after the digest exchange", 44, asIs, "wrong", {},
+            CameraRequestFailure::loginRefused, "HTTP status 401", 401},
         {"a camera that refuses every login", 45,
             [](qvcam::CameraSimulatorOptions* options) { options->refuseLogin = true; }, kPassword, {},
-            "HTTP status 401"},
+            CameraRequestFailure::loginRefused, "HTTP status 401", 401},
         {"a camera that never answers runs into the request time-out", 46,
             [](qvcam::CameraSimulatorOptions* options) { options->neverAnswer = true; }, kPassword, kShortLimits,
-            curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)},
+            CameraRequestFailure::timedOut, curl_easy_strerror(CURLE_OPERATION_TIMEDOUT), 0},
         {"an answer longer than the cap is cut off", 47,
             [](qvcam::CameraSimulatorOptions* options) { options->answerPadding = kMaxCameraAnswerBytes; }, kPassword,
-            {}, "answer longer than"},
+            {}, CameraRequestFailure::answerTooLong, "answer longer than", 0},
         {"a connection closed without an answer", 48,
             [](qvcam::CameraSimulatorOptions* options) { options->dropShare = 1; }, kPassword, {},
-            curl_easy_strerror(CURLE_GOT_NOTHING)},
+            CameraRequestFailure::noAnswer, curl_easy_strerror(CURLE_GOT_NOTHING), 0},
     };
     for (const FailureCase& c: cases)
     {
@@ -199,8 +184,9 @@ TEST(CameraRequest, failsQuicklyWhenTheCameraGivesNoUsableAnswer)
 
         const Outcome outcome
             = request(qvcam::loopbackAddressForTest(c.loopbackHost), readPath(kSensitivity), c.limits, c.password);
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_NE(outcome.error.find(c.error), std::string::npos) << outcome.error;
+        EXPECT_EQ(outcome.failure, c.failure);
+        EXPECT_NE(outcome.reason.find(c.cause), std::string::npos) << outcome.reason;
+        EXPECT_EQ(outcome.status, c.status);
         EXPECT_LT(outcome.elapsed, kQuickFailure);
         EXPECT_FALSE(camera.servedRequests().empty()) << "the request must have reached the camera";
         camera.stop();
@@ -219,12 +205,12 @@ TEST(CameraRequest, acceptsAnAnswerOfExactlyTheCapButNotOneByteMore)
 
     const Outcome fits
         = request(address, readPath(kSensitivity), {kCameraConnectTimeoutMs, kCameraRequestTimeoutMs, answer.size()});
-    ASSERT_TRUE(fits.ok) << fits.error;
+    ASSERT_TRUE(fits.answered()) << fits.reason;
     EXPECT_EQ(fits.body, answer);
 
     const Outcome tooLong = request(
         address, readPath(kSensitivity), {kCameraConnectTimeoutMs, kCameraRequestTimeoutMs, answer.size() - 1});
-    EXPECT_FALSE(tooLong.ok);
+    EXPECT_EQ(tooLong.failure, CameraRequestFailure::answerTooLong);
     EXPECT_LE(tooLong.body.size(), answer.size() - 1) << "nothing beyond the cap is kept";
 }
 
@@ -234,8 +220,9 @@ TEST(CameraRequest, takesAnAnswerWithAnotherErrorStatusForTheCallerToJudge)
     START_CAMERA(camera);
 
     const Outcome outcome = request(qvcam::loopbackAddressForTest(53), "NoSuchPage?action=readparam&X=&");
-    ASSERT_TRUE(outcome.ok) << outcome.error;
+    ASSERT_TRUE(outcome.answered()) << outcome.reason;
     EXPECT_EQ(outcome.body, "Error\r\n");
+    EXPECT_EQ(outcome.status, 404) << "kept for the caller";
     EXPECT_EQ(statusesOf(camera).back(), 404);
 }
 
@@ -243,8 +230,8 @@ TEST(CameraRequest, failsAtOnceWhenNothingListens)
 {
     // No camera on this address at all: the connection is refused.
     const Outcome outcome = request(qvcam::loopbackAddressForTest(50), readPath(kSensitivity));
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.error.find(curl_easy_strerror(CURLE_COULDNT_CONNECT)), std::string::npos) << outcome.error;
+    EXPECT_EQ(outcome.failure, CameraRequestFailure::unreachable);
+    EXPECT_NE(outcome.reason.find(curl_easy_strerror(CURLE_COULDNT_CONNECT)), std::string::npos) << outcome.reason;
     EXPECT_LT(outcome.elapsed, kQuickFailure);
 }
 
@@ -334,8 +321,8 @@ TEST(CameraRequest, givesUpConnectingAfterTheConnectTimeOut)
 
     // The whole request may take long; only the connection time-out can end it this early.
     const Outcome outcome = request(address, readPath(kSensitivity), {200, 30000, kMaxCameraAnswerBytes});
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.error.find(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)), std::string::npos) << outcome.error;
+    EXPECT_EQ(outcome.failure, CameraRequestFailure::timedOut);
+    EXPECT_NE(outcome.reason.find(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)), std::string::npos) << outcome.reason;
     EXPECT_LT(outcome.elapsed, kQuickFailure);
 }
 
@@ -352,8 +339,9 @@ TEST(CameraRequest, countsForbiddenAsAFailedRequest)
 
     const Outcome outcome = request(address, readPath(kSensitivity));
     server.join();
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.error.find("HTTP status 403"), std::string::npos) << outcome.error;
+    EXPECT_EQ(outcome.failure, CameraRequestFailure::loginRefused);
+    EXPECT_NE(outcome.reason.find("HTTP status 403"), std::string::npos) << outcome.reason;
+    EXPECT_EQ(outcome.status, 403);
 }
 
 TEST(CameraRequest, reachesTheCameraDirectlyWhateverProxyTheEnvironmentNames)
@@ -369,7 +357,7 @@ TEST(CameraRequest, reachesTheCameraDirectlyWhateverProxyTheEnvironmentNames)
     const Outcome outcome = request(qvcam::loopbackAddressForTest(56), readPath(kSensitivity));
     for (const char* variable: proxyVariables)
         ::unsetenv(variable);
-    EXPECT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_TRUE(outcome.answered()) << outcome.reason;
     EXPECT_EQ(outcome.body, kSensitivity + "=1\r\n");
 }
 
@@ -395,8 +383,8 @@ TEST(CameraRequest, servesManyThreadsAtOnce)
                 std::this_thread::yield();
             for (int i = 0; i < kRequestsPerThread; ++i)
             {
-                std::string body;
-                if (sendCameraRequest(readPath(name), kUser, kPassword, address, &body) && body == expected)
+                const CameraRequestOutcome outcome = sendCameraRequest(readPath(name), kUser, kPassword, address);
+                if (outcome.answered() && outcome.body == expected)
                     ++correct;
             }
         });

@@ -1,7 +1,7 @@
+// The camera of one agent: where it is, how to log in, and the two kinds of request the settings send it.
 #include "camera_link.h"
 
 #include <utility>
-
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -12,19 +12,19 @@ CameraLink::CameraLink(std::string address, std::string login, std::string passw
     m_limits(limits)
 {}
 
-bool CameraLink::read(const std::string& cameraName, std::string* body, CameraRequestFailure* failure) const
+CameraRequestOutcome CameraLink::read(const std::string& cameraName) const
 {
-    return send(readPathOf(cameraName), body, failure);
+    return send(readPathOf(cameraName));
 }
 
-bool CameraLink::write(const std::string& cameraName, const std::string& queryValue, std::string* body) const
+CameraRequestOutcome CameraLink::write(const std::string& cameraName, const std::string& queryValue) const
 {
-    return send(writePathOf(cameraName, queryValue), body);
+    return send(writePathOf(cameraName, queryValue));
 }
 
-bool CameraLink::send(const std::string& path, std::string* body, CameraRequestFailure* failure) const
+CameraRequestOutcome CameraLink::send(const std::string& path) const
 {
-    return sendCameraRequest(path, m_login, m_password, m_address, body, m_limits, nullptr, failure);
+    return sendCameraRequest(path, m_login, m_password, m_address, m_limits);
 }
 
 std::string readPathOf(const std::string& cameraName)

@@ -18,14 +18,14 @@ class CameraLink
 public:
     CameraLink(std::string address, std::string login, std::string password, CameraRequestLimits limits = {});
 
-    /** ReadParam of one camera parameter; the answer is appended to body. */
-    bool read(const std::string& cameraName, std::string* body, CameraRequestFailure* failure = nullptr) const;
+    /** ReadParam of one camera parameter. */
+    CameraRequestOutcome read(const std::string& cameraName) const;
 
     /** WriteParam of one camera parameter, with the value already in its query form. */
-    bool write(const std::string& cameraName, const std::string& queryValue, std::string* body) const;
+    CameraRequestOutcome write(const std::string& cameraName, const std::string& queryValue) const;
 
     /** Any path below "/httpapi/", sent as it is. */
-    bool send(const std::string& path, std::string* body, CameraRequestFailure* failure = nullptr) const;
+    CameraRequestOutcome send(const std::string& path) const;
 
     const std::string& address() const { return m_address; }
 

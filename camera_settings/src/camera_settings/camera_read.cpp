@@ -1,3 +1,4 @@
+// One read of the camera's configuration: the answer it builds for the host and the values the agent then knows.
 #include "camera_read.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -13,43 +14,46 @@ bool stopsTheRead(CameraRequestFailure failure)
 } // namespace
 
 CameraRead::CameraRead(const CameraLink& camera, KnownValues* knownValues):
-    m_camera(camera), m_knownValues(knownValues), m_stopFailure(static_cast<int>(CameraRequestFailure::none))
+    m_camera(camera),
+    m_knownValues(knownValues),
+    m_stopFailure(static_cast<int>(CameraRequestFailure::none))
 {}
 
-bool CameraRead::read(const std::string& setting, const std::string& cameraName, std::string* body)
+CameraRequestOutcome CameraRead::read(const std::string& setting, const std::string& cameraName)
 {
-    return send(setting, readPathOf(cameraName), body);
+    return send(setting, readPathOf(cameraName));
 }
 
-bool CameraRead::send(const std::string& setting, const std::string& path, std::string* body)
+CameraRequestOutcome CameraRead::send(const std::string& setting, const std::string& path)
 {
-    const CameraRequestFailure failure = request(path, body);
-    if (failure == CameraRequestFailure::none)
-        return true;
-    fail(setting, reasonOf(failure));
-    return false;
+    CameraRequestOutcome outcome = request(path);
+    if (!outcome.answered())
+        fail(setting, reasonOf(outcome.failure));
+    return outcome;
 }
 
-bool CameraRead::readPart(const std::string& cameraName, std::string* body)
+CameraRequestOutcome CameraRead::readPart(const std::string& cameraName)
 {
-    return request(readPathOf(cameraName), body) == CameraRequestFailure::none;
+    return request(readPathOf(cameraName));
 }
 
-CameraRequestFailure CameraRead::request(const std::string& path, std::string* body)
+CameraRequestOutcome CameraRead::request(const std::string& path)
 {
     const auto stopFailure = static_cast<CameraRequestFailure>(m_stopFailure.load());
     if (stopFailure != CameraRequestFailure::none)
-        return stopFailure;
-    CameraRequestFailure failure = CameraRequestFailure::none;
-    if (!m_camera.send(path, body, &failure) && stopsTheRead(failure))
-        m_stopFailure = static_cast<int>(failure);
-    return failure;
+        return CameraRequestOutcome::failed(
+            stopFailure, "not sent: an earlier request of this read found the camera at fault");
+    CameraRequestOutcome outcome = m_camera.send(path);
+    if (stopsTheRead(outcome.failure))
+        m_stopFailure = static_cast<int>(outcome.failure);
+    return outcome;
 }
 
 void CameraRead::write(const std::string& cameraName, const std::string& queryValue)
 {
-    std::string answer;
-    m_camera.write(cameraName, queryValue, &answer);
+    // Discarded on purpose: a failed write changes nothing the read reports, and every later full read finds the
+    // switch at odds again and writes it once more.
+    static_cast<void>(m_camera.write(cameraName, queryValue));
 }
 
 void CameraRead::store(const std::string& setting, const std::string& value)

@@ -24,19 +24,16 @@ class CameraRead
 public:
     CameraRead(const CameraLink& camera, KnownValues* knownValues);
 
-    /**
-     * Reads one camera parameter for the setting; a failure is recorded as the setting's error.
-     * @return Whether an answer arrived; its body is appended.
-     */
-    bool read(const std::string& setting, const std::string& cameraName, std::string* body);
+    /** Reads one camera parameter for the setting; a failure is recorded as the setting's error. */
+    CameraRequestOutcome read(const std::string& setting, const std::string& cameraName);
 
     /** Like read(), for a path of its own. */
-    bool send(const std::string& setting, const std::string& path, std::string* body);
+    CameraRequestOutcome send(const std::string& setting, const std::string& path);
 
     /** A part of a setting that may be missing (a figure's switches): a failure is not the setting's error. */
-    bool readPart(const std::string& cameraName, std::string* body);
+    CameraRequestOutcome readPart(const std::string& cameraName);
 
-    /** Writes without looking at the answer; an unreachable camera has already stopped the read. */
+    /** Writes a switch that the read found at odds with its setting, without looking at the answer. */
     void write(const std::string& cameraName, const std::string& queryValue);
 
     /** The value goes to the host and becomes the known one. */
@@ -51,7 +48,7 @@ public:
     sdk::Ptr<sdk::SettingsResponse> response() const;
 
 private:
-    CameraRequestFailure request(const std::string& path, std::string* body);
+    CameraRequestOutcome request(const std::string& path);
 
 private:
     const CameraLink& m_camera;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <utility>
 
 #include <curl/curl.h>
 
@@ -15,22 +16,17 @@ namespace {
 constexpr long kHttpUnauthorized = 401;
 constexpr long kHttpForbidden = 403;
 
-bool fail(std::string* errorMessage, const std::string& reason)
+CameraRequestOutcome failedWithCurl(CameraRequestFailure failure, const std::string& call, CURLcode code)
 {
-    if (errorMessage)
-        *errorMessage = reason;
-    return false;
+    return CameraRequestOutcome::failed(failure, call + ": " + curl_easy_strerror(code));
 }
 
-bool failCurl(std::string* errorMessage, const std::string& call, CURLcode code)
+/** Keeps what had arrived of the answer, and its status where one was read. */
+CameraRequestOutcome failedAfterSending(CameraRequestOutcome outcome, CameraRequestFailure failure, std::string reason)
 {
-    return fail(errorMessage, call + ": " + curl_easy_strerror(code));
-}
-
-CameraRequestFailure failWith(std::string* errorMessage, const std::string& reason, CameraRequestFailure failure)
-{
-    fail(errorMessage, reason);
-    return failure;
+    outcome.failure = failure;
+    outcome.reason = std::move(reason);
+    return outcome;
 }
 
 CameraRequestFailure failureOf(CURLcode code)
@@ -38,12 +34,9 @@ CameraRequestFailure failureOf(CURLcode code)
     switch (code)
     {
         case CURLE_COULDNT_CONNECT:
-        case CURLE_COULDNT_RESOLVE_HOST:
-            return CameraRequestFailure::unreachable;
-        case CURLE_OPERATION_TIMEDOUT:
-            return CameraRequestFailure::timedOut;
-        default:
-            return CameraRequestFailure::noAnswer;
+        case CURLE_COULDNT_RESOLVE_HOST: return CameraRequestFailure::unreachable;
+        case CURLE_OPERATION_TIMEDOUT: return CameraRequestFailure::timedOut;
+        default: return CameraRequestFailure::noAnswer;
     }
 }
 
@@ -55,7 +48,7 @@ CameraRequestFailure failureOf(CURLcode code)
  * any libcurl as far as our threads go; never cleaning up lets detached writer threads still finish their requests
  * while the process exits, and leaves the library's counter to any other user in the host process.
  */
-bool ensureCurlInitialised(std::string* errorMessage)
+CURLcode ensureCurlInitialised()
 {
     struct GlobalState
     {
@@ -66,13 +59,11 @@ bool ensureCurlInitialised(std::string* errorMessage)
 
     const std::lock_guard<std::mutex> lock(state->mutex);
     if (state->initialised)
-        return true;
+        return CURLE_OK;
     // A failure (out of memory, the TLS library) is not remembered: the next request tries again.
     const CURLcode code = curl_global_init(CURL_GLOBAL_ALL);
-    if (code != CURLE_OK)
-        return failCurl(errorMessage, "curl_global_init", code);
-    state->initialised = true;
-    return true;
+    state->initialised = code == CURLE_OK;
+    return code;
 }
 
 struct AnswerSink
@@ -83,7 +74,7 @@ struct AnswerSink
     bool tooLong = false;
 };
 
-/** Appends to the caller's body; returning less than it was given makes libcurl abort with CURLE_WRITE_ERROR. */
+/** Appends to the outcome's body; returning less than it was given makes libcurl abort with CURLE_WRITE_ERROR. */
 size_t appendAnswer(char* data, size_t size, size_t count, void* userData) noexcept
 {
     auto* const sink = static_cast<AnswerSink*>(userData);
@@ -112,12 +103,13 @@ struct EasyHandleDeleter
 using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
 
 template<typename Value>
-bool setOption(CURL* handle, CURLoption option, const char* optionName, Value value, std::string* errorMessage)
+bool setOption(CURL* handle, CURLoption option, const char* optionName, Value value, std::string* reason)
 {
     const CURLcode code = curl_easy_setopt(handle, option, value);
-    if (code != CURLE_OK)
-        return failCurl(errorMessage, std::string("curl_easy_setopt(") + optionName + ")", code);
-    return true;
+    if (code == CURLE_OK)
+        return true;
+    *reason = std::string("curl_easy_setopt(") + optionName + "): " + curl_easy_strerror(code);
+    return false;
 }
 
 bool setOptions(CURL* handle,
@@ -126,41 +118,58 @@ bool setOptions(CURL* handle,
     const std::string& password,
     const CameraRequestLimits& limits,
     AnswerSink* sink,
-    std::string* errorMessage)
+    std::string* reason)
 {
     const curl_write_callback writeCallback = &appendAnswer;
-    return setOption(handle, CURLOPT_URL, "CURLOPT_URL", url.c_str(), errorMessage)
+    return setOption(handle, CURLOPT_URL, "CURLOPT_URL", url.c_str(), reason)
         // The camera's interface takes digest only; offering nothing else also keeps the password from ever
         // going out in the clear as Basic authentication would send it.
-        && setOption(handle, CURLOPT_HTTPAUTH, "CURLOPT_HTTPAUTH", static_cast<long>(CURLAUTH_DIGEST), errorMessage)
+        && setOption(handle, CURLOPT_HTTPAUTH, "CURLOPT_HTTPAUTH", static_cast<long>(CURLAUTH_DIGEST), reason)
         // Given apart from the URL, so that any character in them needs no escaping.
-        && setOption(handle, CURLOPT_USERNAME, "CURLOPT_USERNAME", user.c_str(), errorMessage)
-        && setOption(handle, CURLOPT_PASSWORD, "CURLOPT_PASSWORD", password.c_str(), errorMessage)
-        // The answer goes to the caller's body through the size cap.
-        && setOption(handle, CURLOPT_WRITEFUNCTION, "CURLOPT_WRITEFUNCTION", writeCallback, errorMessage)
-        && setOption(handle, CURLOPT_WRITEDATA, "CURLOPT_WRITEDATA", static_cast<void*>(sink), errorMessage)
+        && setOption(handle, CURLOPT_USERNAME, "CURLOPT_USERNAME", user.c_str(), reason)
+        && setOption(handle, CURLOPT_PASSWORD, "CURLOPT_PASSWORD", password.c_str(), reason)
+        // The answer goes to the outcome's body through the size cap.
+        && setOption(handle, CURLOPT_WRITEFUNCTION, "CURLOPT_WRITEFUNCTION", writeCallback, reason)
+        && setOption(handle, CURLOPT_WRITEDATA, "CURLOPT_WRITEDATA", static_cast<void*>(sink), reason)
         // Many threads send requests at once: libcurl may not use signals (its thread-safety rules), which it
         // would otherwise do to time out a name look-up.
-        && setOption(handle, CURLOPT_NOSIGNAL, "CURLOPT_NOSIGNAL", 1L, errorMessage)
+        && setOption(handle, CURLOPT_NOSIGNAL, "CURLOPT_NOSIGNAL", 1L, reason)
         // libcurl waits 300 s for a connection and forever for an answer unless told otherwise.
-        && setOption(
-            handle, CURLOPT_CONNECTTIMEOUT_MS, "CURLOPT_CONNECTTIMEOUT_MS", limits.connectTimeoutMs, errorMessage)
-        && setOption(handle, CURLOPT_TIMEOUT_MS, "CURLOPT_TIMEOUT_MS", limits.requestTimeoutMs, errorMessage)
+        && setOption(handle, CURLOPT_CONNECTTIMEOUT_MS, "CURLOPT_CONNECTTIMEOUT_MS", limits.connectTimeoutMs, reason)
+        && setOption(handle, CURLOPT_TIMEOUT_MS, "CURLOPT_TIMEOUT_MS", limits.requestTimeoutMs, reason)
         // The camera is reached directly; an empty text also keeps libcurl from taking a proxy from the host
         // process's environment, which would route the camera's login through a third machine.
-        && setOption(handle, CURLOPT_PROXY, "CURLOPT_PROXY", "", errorMessage);
+        && setOption(handle, CURLOPT_PROXY, "CURLOPT_PROXY", "", reason);
+}
+
+/** A finished transfer: the answer with its status, or the failure it ran into with what had arrived of it. */
+CameraRequestOutcome judgeTransfer(CURL* handle, CURLcode code, const AnswerSink& sink, CameraRequestOutcome outcome)
+{
+    if (sink.tooLong)
+    {
+        return failedAfterSending(std::move(outcome), CameraRequestFailure::answerTooLong,
+            "answer longer than " + std::to_string(sink.maxBytes) + " bytes");
+    }
+    if (code != CURLE_OK)
+    {
+        return failedAfterSending(
+            std::move(outcome), failureOf(code), std::string("curl_easy_perform: ") + curl_easy_strerror(code));
+    }
+    const CURLcode infoCode = curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &outcome.status);
+    if (infoCode != CURLE_OK)
+    {
+        return failedAfterSending(std::move(outcome), CameraRequestFailure::notSent,
+            std::string("curl_easy_getinfo(CURLINFO_RESPONSE_CODE): ") + curl_easy_strerror(infoCode));
+    }
+    if (outcome.status == kHttpUnauthorized || outcome.status == kHttpForbidden)
+    {
+        std::string reason = "login refused: HTTP status " + std::to_string(outcome.status);
+        return failedAfterSending(std::move(outcome), CameraRequestFailure::loginRefused, std::move(reason));
+    }
+    return outcome;
 }
 
 } // namespace
-
-bool sendCameraRequest(const std::string& path,
-    const std::string& user,
-    const std::string& password,
-    const std::string& cameraAddress,
-    std::string* body)
-{
-    return sendCameraRequest(path, user, password, cameraAddress, body, CameraRequestLimits(), nullptr);
-}
 
 const char* reasonOf(CameraRequestFailure failure)
 {
@@ -177,74 +186,37 @@ const char* reasonOf(CameraRequestFailure failure)
     return "the camera request failed";
 }
 
-namespace {
+CameraRequestOutcome CameraRequestOutcome::failed(CameraRequestFailure failure, std::string reason)
+{
+    return failedAfterSending(CameraRequestOutcome(), failure, std::move(reason));
+}
 
-CameraRequestFailure perform(const std::string& path,
+CameraRequestOutcome sendCameraRequest(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,
-    std::string* body,
-    const CameraRequestLimits& limits,
-    std::string* errorMessage)
+    const CameraRequestLimits& limits)
 {
     constexpr CameraRequestFailure kNotSent = CameraRequestFailure::notSent;
     if (path.empty())
-        return failWith(errorMessage, "empty request path", kNotSent);
-    if (!body)
-        return failWith(errorMessage, "no answer buffer", kNotSent);
-    if (!ensureCurlInitialised(errorMessage))
-        return kNotSent;
+        return CameraRequestOutcome::failed(kNotSent, "empty request path");
+    const CURLcode initCode = ensureCurlInitialised();
+    if (initCode != CURLE_OK)
+        return failedWithCurl(kNotSent, "curl_global_init", initCode);
 
     const EasyHandle handle(curl_easy_init());
     if (!handle)
-        return failWith(errorMessage, "curl_easy_init failed", kNotSent);
+        return CameraRequestOutcome::failed(kNotSent, "curl_easy_init failed");
     const std::string url = "http://" + cameraAddress + "/httpapi/" + path;
+    CameraRequestOutcome outcome;
     AnswerSink sink;
-    sink.body = body;
+    sink.body = &outcome.body;
     sink.maxBytes = limits.maxAnswerBytes;
-    if (!setOptions(handle.get(), url, user, password, limits, &sink, errorMessage))
-        return kNotSent;
-
+    std::string reason;
+    if (!setOptions(handle.get(), url, user, password, limits, &sink, &reason))
+        return CameraRequestOutcome::failed(kNotSent, std::move(reason));
     const CURLcode code = curl_easy_perform(handle.get());
-    if (sink.tooLong)
-    {
-        const std::string reason = "answer longer than " + std::to_string(limits.maxAnswerBytes) + " bytes";
-        return failWith(errorMessage, reason, CameraRequestFailure::answerTooLong);
-    }
-    if (code != CURLE_OK)
-        return failWith(errorMessage, std::string("curl_easy_perform: ") + curl_easy_strerror(code), failureOf(code));
-
-    long status = 0;
-    const CURLcode infoCode = curl_easy_getinfo(handle.get(), CURLINFO_RESPONSE_CODE, &status);
-    if (infoCode != CURLE_OK)
-        {
-        failCurl(errorMessage, "curl_easy_getinfo(CURLINFO_RESPONSE_CODE)", infoCode);
-        return kNotSent;
-    }
-    if (status == kHttpUnauthorized || status == kHttpForbidden)
-    {
-        const std::string reason = "login refused: HTTP status " + std::to_string(status);
-        return failWith(errorMessage, reason, CameraRequestFailure::loginRefused);
-    }
-    return CameraRequestFailure::none;
-}
-
-} // namespace
-
-bool sendCameraRequest(const std::string& path,
-    const std::string& user,
-    const std::string& password,
-    const std::string& cameraAddress,
-    std::string* body,
-    const CameraRequestLimits& limits,
-    std::string* errorMessage,
-    CameraRequestFailure* failure)
-{
-    const CameraRequestFailure outcome =
-        perform(path, user, password, cameraAddress, body, limits, errorMessage);
-    if (failure)
-        *failure = outcome;
-    return outcome == CameraRequestFailure::none;
+    return judgeTransfer(handle.get(), code, sink, std::move(outcome));
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -42,7 +42,7 @@ struct CameraRequestLimits
 enum class CameraRequestFailure
 {
     none,
-    notSent, //< Empty path, no answer buffer, or libcurl could not be set up.
+    notSent, //< Empty path, or libcurl could not be set up.
     unreachable, //< No connection could be made.
     timedOut, //< No connection or no whole answer within the limits.
     loginRefused, //< 401 or 403 after the digest exchange.
@@ -54,28 +54,38 @@ enum class CameraRequestFailure
 const char* reasonOf(CameraRequestFailure failure);
 
 /**
- * GET "http://" + cameraAddress + "/httpapi/" + path with digest authentication; the path is sent as it is, so
- * the caller encodes the values in it. Safe to call from many threads at once.
- * @param body The answer is appended to it; a failed request may leave part of its answer there.
- * @return Whether an answer arrived, within the limits, and not with status 401 or 403 (the login was refused).
- *     Other statuses count as answers: the caller judges the body. An empty path fails without any request.
+ * What one request came to: the camera's answer, or the kind of failure and its cause. Must be looked at: a
+ * dropped outcome is a failure nobody hears of.
  */
-bool sendCameraRequest(const std::string& path,
-    const std::string& user,
-    const std::string& password,
-    const std::string& cameraAddress,
-    std::string* body);
+struct [[nodiscard]] CameraRequestOutcome
+{
+    CameraRequestFailure failure = CameraRequestFailure::none;
+
+    /** The cause of a failure in words, libcurl's where it has one, for a log; the dialog shows reasonOf(failure). */
+    std::string reason;
+
+    /** The HTTP status of the answer; 0 where the request failed before one was read. */
+    long status = 0;
+
+    /** The answer; after a failure, the part of it that had arrived, never more than the cap. */
+    std::string body;
+
+    /** Whether an answer arrived; which statuses count as one is the rule of sendCameraRequest(). */
+    bool answered() const { return failure == CameraRequestFailure::none; }
+
+    static CameraRequestOutcome failed(CameraRequestFailure failure, std::string reason);
+};
 
 /**
- * The same, with the limits given and, on failure, the reason in words (libcurl's where it has one) and its kind.
+ * GET "http://" + cameraAddress + "/httpapi/" + path with digest authentication, within the limits; the path is
+ * sent as it is, so the caller encodes the values in it. Safe to call from many threads at once.
+ * @return An answer when one arrived, within the limits, and not with status 401 or 403 (the login was refused).
+ *     Other statuses count as answers: the caller judges the body. An empty path fails without any request.
  */
-bool sendCameraRequest(const std::string& path,
+CameraRequestOutcome sendCameraRequest(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,
-    std::string* body,
-    const CameraRequestLimits& limits,
-    std::string* errorMessage,
-    CameraRequestFailure* failure = nullptr);
+    const CameraRequestLimits& limits = {});
 
 } // namespace tesh::vms_server_plugins::analytics::qv

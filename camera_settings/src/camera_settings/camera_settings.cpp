@@ -1,3 +1,5 @@
+// Keeps the host's settings dialog and the camera's configuration in step: reads the camera when the dialog needs
+// it, writes the user's changes back, and holds off re-reads while its own writes settle.
 #include "camera_settings.h"
 
 #include "plugin_side_settings.h"
@@ -196,12 +198,12 @@ void CameraSettings::applySettingToCamera(
     {
         startWriteHoldOff();
         bool written = true;
-        std::string answers; //< Not examined: the camera's answer to a write says nothing we act on.
         for (const std::string& path: writePathsFor(&m_state, name, value))
         {
             if (stopping)
                 return;
-            written = m_camera.send(path, &answers) && written;
+            // Only whether it arrived counts: the camera's answer to a write says nothing we act on.
+            written = m_camera.send(path).answered() && written;
         }
         if (!written)
             writeFailed(name, value);

@@ -1,3 +1,4 @@
+// Reading a figure from the camera into the host's figure value, with its enable and display switches.
 #include "figure_reading.h"
 
 #include <optional>
@@ -66,8 +67,11 @@ std::optional<std::string> fullListOf(CameraRead* read, const std::string& name,
         const std::optional<std::string> list = plainListOf(figureKindOf(name), value);
         return list ? list : unreadable(read, name);
     }
-    if (!read->read(name, toCameraIndex(name), answer))
+    const CameraRequestOutcome figure = read->read(name, toCameraIndex(name));
+    if (!figure.answered())
         return std::nullopt;
+    // Behind the live shape's answer, whose "Ok" has no "=": the value is the figure parameter's.
+    answer->append(figure.body);
     if (!hasValue(*answer))
         return unreadable(read, name);
     return extractParameterValue(*answer);
@@ -75,21 +79,24 @@ std::optional<std::string> fullListOf(CameraRead* read, const std::string& name,
 
 void readLineDirection(CameraRead* read, const FigureParameters& parameters, Json* figure)
 {
-    std::string answer;
-    if (!read->readPart(parameters.direction, &answer))
+    const CameraRequestOutcome direction = read->readPart(parameters.direction);
+    if (!direction.answered())
         return;
-    if (const std::optional<bool> left = switchOf(answer))
+    if (const std::optional<bool> left = switchOf(direction.body))
         (*figure)["direction"] = *left ? "left" : "right";
 }
 
 /** Stores the enable setting; a disabled figure is not to be shown on the camera either. */
-void readEnable(CameraRead* read, const std::string& enableSetting, const FigureParameters& parameters, Json* value,
+void readEnable(CameraRead* read,
+    const std::string& enableSetting,
+    const FigureParameters& parameters,
+    Json* value,
     bool switchDisplayOff)
 {
-    std::string answer;
-    if (!read->readPart(parameters.enable, &answer))
+    const CameraRequestOutcome enable = read->readPart(parameters.enable);
+    if (!enable.answered())
         return;
-    const std::optional<bool> enabled = switchOf(answer);
+    const std::optional<bool> enabled = switchOf(enable.body);
     if (!enabled)
         return;
     read->store(enableSetting, *enabled ? "true" : "false");
@@ -100,10 +107,10 @@ void readEnable(CameraRead* read, const std::string& enableSetting, const Figure
 
 void readDisplay(CameraRead* read, const FigureParameters& parameters, Json* value)
 {
-    std::string answer;
-    if (!read->readPart(parameters.display, &answer))
+    const CameraRequestOutcome display = read->readPart(parameters.display);
+    if (!display.answered())
         return;
-    if (const std::optional<bool> shown = switchOf(answer))
+    if (const std::optional<bool> shown = switchOf(display.body))
         (*value)["showOnCamera"] = *shown;
 }
 
@@ -141,12 +148,12 @@ void readFigureQuick(CameraRead* read, const std::string& kindBase, int cameraIn
     const std::string name = kindBase + std::to_string(cameraIndex + 1);
     const FigureKind kind = figureKindOf(name);
     const FigureParameters parameters = figureParametersOf(kind, std::to_string(cameraIndex));
-    std::string answer;
-    if (!read->read(name, parameters.liveShape, &answer) || saysNoLiveShape(answer))
+    const CameraRequestOutcome answer = read->read(name, parameters.liveShape);
+    if (!answer.answered() || saysNoLiveShape(answer.body))
         return;
-    if (!hasValue(answer))
+    if (!hasValue(answer.body))
         return read->fail(name, kUnreadableAnswer);
-    const std::string liveShape = extractParameterValue(answer);
+    const std::string liveShape = extractParameterValue(answer.body);
     if (liveShape == "0")
         return read->store(name, kQuickEmptyFigureValue);
     const std::optional<std::string> list = plainListOf(kind, liveShape);

@@ -1,3 +1,4 @@
+// Reading one setting from the camera into the host's form of its value.
 #include "setting_reading.h"
 
 #include <tesh/kit/decimal_number.h>
@@ -12,9 +13,9 @@ namespace tesh::vms_server_plugins::analytics::qv {
 namespace {
 
 /** Settings whose camera value is the host's value as it is. */
-constexpr const char* kPassedAsTheyAre[] = {"DURATION", "SENSITIVITY", "HOUR", "MIN", "OSD_X", "OSD_Y",
-    "OSD_STRING", "OSD_FONTSIZE", "OSD_COLOR", "OSD_DISPLAY_TIME", "OSD_IMAGETYPE", "OSD_DISPLAYNUM",
-    "OSD_FONTCOLOR", "OSD_DISPLAY_STREAM", "REGION_HEIGHT", "REGION_WIDTH"};
+constexpr const char* kPassedAsTheyAre[] = {"DURATION", "SENSITIVITY", "HOUR", "MIN", "OSD_X", "OSD_Y", "OSD_STRING",
+    "OSD_FONTSIZE", "OSD_COLOR", "OSD_DISPLAY_TIME", "OSD_IMAGETYPE", "OSD_DISPLAYNUM", "OSD_FONTCOLOR",
+    "OSD_DISPLAY_STREAM", "REGION_HEIGHT", "REGION_WIDTH"};
 
 bool contains(const std::string& text, const char* part)
 {
@@ -84,8 +85,8 @@ void interpretAnswer(CameraRead* read, AgentSettingsState* state, const std::str
 
 } // namespace
 
-std::optional<std::string> hostValueOf(const std::string& name, const std::string& cameraValue,
-    AgentSettingsState* state)
+std::optional<std::string> hostValueOf(
+    const std::string& name, const std::string& cameraValue, AgentSettingsState* state)
 {
     for (const char* part: kPassedAsTheyAre)
     {
@@ -104,8 +105,8 @@ std::optional<std::string> hostValueOf(const std::string& name, const std::strin
     return *number != 0 ? "true" : "false";
 }
 
-void readSettingFromCamera(CameraRead* read, AgentSettingsState* state, const std::string& name,
-    const std::string& value)
+void readSettingFromCamera(
+    CameraRead* read, AgentSettingsState* state, const std::string& name, const std::string& value)
 {
     if (name == kCalibrationSetting || name == kHighlightSetting)
         return applyStoredValue(read, name, value, state);
@@ -113,9 +114,9 @@ void readSettingFromCamera(CameraRead* read, AgentSettingsState* state, const st
         return;
     if (startsWith(name, "AIX_LINE_COUNT_RESET"))
         return read->store(name, "false");
-    std::string answer;
-    if (read->send(name, readPathFor(name), &answer))
-        interpretAnswer(read, state, name, std::move(answer));
+    CameraRequestOutcome answer = read->send(name, readPathFor(name));
+    if (answer.answered())
+        interpretAnswer(read, state, name, std::move(answer.body));
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

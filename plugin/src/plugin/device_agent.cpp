@@ -63,13 +63,8 @@ Result<ISettingsResponse*> DeviceAgent::settingsReceived()
 
 void DeviceAgent::getPluginSideSettings(Result<ISettingsResponse*>* outResult) const
 {
-    if (!outResult)
-        return;
-    if (!runGuarded([this](const std::string& text) { print(text); }, "getPluginSideSettings",
-            [&] { outResult->value = m_cameraSettings->pluginSideSettings(settings()).releasePtr(); }))
-    {
-        *outResult = {internalErrorOf("getPluginSideSettings"), nullptr};
-    }
+    runGuardedSlot([this](const std::string& text) { print(text); }, "getPluginSideSettings", outResult,
+        [&] { outResult->value = m_cameraSettings->pluginSideSettings(settings()).releasePtr(); });
 }
 
 void DeviceAgent::onActiveSettingChanged(
@@ -77,18 +72,15 @@ void DeviceAgent::onActiveSettingChanged(
 {
     // The result stays as the host set it: this hook changes nothing in the dialog.
     runGuarded([this](const std::string& text) { print(text); }, "onActiveSettingChanged",
-        [&] { onActiveSettingChangedUnguarded(action); });
-}
-
-void DeviceAgent::onActiveSettingChangedUnguarded(const IActiveSettingChangedAction* action)
-{
-    if (!action || textOf(action->activeSettingName()) != kCalibrationSetting)
-        return;
-    const auto values = adopt(action->settingsValues());
-    Settings current;
-    if (!fromStringMap(/*enableOutput*/ false, printPrefix(), &current, values.get(), "Active settings", 0))
-        return;
-    m_cameraSettings->applyCalibration(current);
+        [&] {
+            if (!action || textOf(action->activeSettingName()) != kCalibrationSetting)
+                return;
+            const auto values = adopt(action->settingsValues());
+            Settings current;
+            if (!fromStringMap(/*enableOutput*/ false, printPrefix(), &current, values.get(), "Active settings", 0))
+                return;
+            m_cameraSettings->applyCalibration(current);
+        });
 }
 
 bool DeviceAgent::pushCompressedVideoFrame(const ICompressedVideoPacket* videoFrame)

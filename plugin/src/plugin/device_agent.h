@@ -61,7 +61,6 @@ private:
     AgentSettingsState& state() { return m_cameraSettings->state(); }
     const AgentSettingsState& state() const { return m_cameraSettings->state(); }
     PassSettings passSettings() const;
-    void onActiveSettingChangedUnguarded(const sdk::analytics::IActiveSettingChangedAction* action);
 
 private:
     /** Behind a pointer, as the host's const hooks read the camera too; joins its readers and writers itself. */

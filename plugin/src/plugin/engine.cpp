@@ -28,14 +28,11 @@ bool Engine::isCompatible(const IDeviceInfo* deviceInfo) const
 
 void Engine::obtainDeviceAgent(Result<IDeviceAgent*>* outResult, const IDeviceInfo* deviceInfo)
 {
-    if (!outResult)
-        return;
     // Starting the agent's workers can fail; the host gets an error instead of an exception in its thread.
-    if (!runGuarded([this](const std::string& text) { print(text); }, "obtainDeviceAgent",
-            [&] { *outResult = {Error{}, new DeviceAgent(deviceInfo)}; }))
-    {
-        *outResult = {internalErrorOf("obtainDeviceAgent"), nullptr};
-    }
+    runGuardedSlot([this](const std::string& text) { print(text); }, "obtainDeviceAgent", outResult,
+        [&] {
+            *outResult = {Error{}, new DeviceAgent(deviceInfo)};
+        });
 }
 
 std::string Engine::manifestString() const

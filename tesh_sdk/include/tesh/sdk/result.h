@@ -31,9 +31,12 @@ struct Error
     bool isOk() const { return errorCode == ErrorCode::noError && errorMessage == nullptr; }
 };
 
-/** An Error followed by the value; an object value holds one reference, or is null. */
+/**
+ * An Error followed by the value; an object value holds one reference, or is null. Must be looked at: a dropped
+ * Result loses both a failure and the reference its value holds.
+ */
 template<typename Value>
-struct Result
+struct [[nodiscard]] Result
 {
     alignas(8) Error error;
     alignas(8) Value value{};
@@ -42,7 +45,7 @@ struct Result
 };
 
 template<>
-struct Result<void>
+struct [[nodiscard]] Result<void>
 {
     alignas(8) Error error;
 

@@ -57,24 +57,21 @@ UnitTestOptions& unitTestOptionsTable()
 
 void LibContext::setName(const char* name)
 {
-    runGuarded(print, "setName", [&] { setNameUnguarded(name); });
-}
-
-void LibContext::setNameUnguarded(const char* name)
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    // A null name is compared as an empty text: std::string(nullptr) is undefined.
-    const std::string newName = name ? name : "";
-    if (!TESH_KIT_CHECK_AS(print, m_name == kDefaultName || (name != nullptr && m_name == newName),
-            "m_name == kDefaultName || m_name == std::string(name)",
-            "Attempt to change LibContext name from " + kit::debug::toLiteral(m_name) + " to "
-                + kit::debug::toLiteral(name) + "."))
-    {
-        return;
-    }
-    if (TESH_KIT_CHECK(print, name, ""))
-        TESH_KIT_CHECK(print, name[0] != '\0', "");
-    m_name = newName.empty() ? kIncorrectName : newName;
+    runGuarded(print, "setName", [&] {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        // A null name is compared as an empty text: std::string(nullptr) is undefined.
+        const std::string newName = name ? name : "";
+        if (!TESH_KIT_CHECK_AS(print, m_name == kDefaultName || (name != nullptr && m_name == newName),
+                "m_name == kDefaultName || m_name == std::string(name)",
+                "Attempt to change LibContext name from " + kit::debug::toLiteral(m_name) + " to "
+                    + kit::debug::toLiteral(name) + "."))
+        {
+            return;
+        }
+        if (TESH_KIT_CHECK(print, name, ""))
+            TESH_KIT_CHECK(print, name[0] != '\0', "");
+        m_name = newName.empty() ? kIncorrectName : newName;
+    });
 }
 
 void LibContext::setRefCountableRegistry(IRefCountableRegistry* refCountableRegistry)

@@ -41,9 +41,6 @@ public:
     void unload();
 
 private:
-    void setNameUnguarded(const char* name);
-
-private:
     std::string m_name = kDefaultName;
     std::atomic<IRefCountableRegistry*> m_refCountableRegistry{nullptr};
     mutable std::mutex m_mutex;

@@ -68,8 +68,8 @@ public:
         m_ptr = nullptr;
     }
 
-    /** Gives the reference up to the caller, e.g. to hand the object to the host. */
-    RefCountableType* releasePtr()
+    /** Gives the reference up to the caller, e.g. to hand the object to the host; dropping it leaks the object. */
+    [[nodiscard]] RefCountableType* releasePtr()
     {
         RefCountableType* const ptr = m_ptr;
         m_ptr = nullptr;

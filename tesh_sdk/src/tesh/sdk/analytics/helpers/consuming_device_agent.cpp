@@ -75,28 +75,19 @@ ConsumingDeviceAgent::Settings ConsumingDeviceAgent::settings() const
 
 void ConsumingDeviceAgent::doSetSettings(Result<ISettingsResponse*>* outResult, const IStringMap* settings)
 {
-    if (!outResult)
-        return;
-    if (!runGuarded([this](const std::string& t) { print(t); }, "doSetSettings",
-            [&] { doSetSettingsUnguarded(outResult, settings); }))
-    {
-        *outResult = {internalErrorOf("doSetSettings"), nullptr};
-    }
-}
-
-void ConsumingDeviceAgent::doSetSettingsUnguarded(Result<ISettingsResponse*>* outResult, const IStringMap* settings)
-{
-    bool converted = false;
-    {
-        const std::lock_guard<std::mutex> lock(m_settingsMutex);
-        converted = fromStringMap(m_enableOutput, m_printPrefix, &m_settings, settings, "Received settings", 0);
-    }
-    if (!converted)
-    {
-        *outResult = {error(ErrorCode::invalidParams, "Settings are invalid"), nullptr};
-        return;
-    }
-    *outResult = settingsReceived();
+    runGuardedSlot([this](const std::string& t) { print(t); }, "doSetSettings", outResult, [&] {
+        bool converted = false;
+        {
+            const std::lock_guard<std::mutex> lock(m_settingsMutex);
+            converted = fromStringMap(m_enableOutput, m_printPrefix, &m_settings, settings, "Received settings", 0);
+        }
+        if (!converted)
+        {
+            *outResult = {error(ErrorCode::invalidParams, "Settings are invalid"), nullptr};
+            return;
+        }
+        *outResult = settingsReceived();
+    });
 }
 
 void ConsumingDeviceAgent::getPluginSideSettings(Result<ISettingsResponse*>* /*outResult*/) const
@@ -106,13 +97,8 @@ void ConsumingDeviceAgent::getPluginSideSettings(Result<ISettingsResponse*>* /*o
 
 void ConsumingDeviceAgent::getManifest(Result<IString*>* outResult) const
 {
-    if (!outResult)
-        return;
-    if (!runGuarded([this](const std::string& t) { print(t); }, "getManifest",
-            [&] { outResult->value = new String(manifestString()); }))
-    {
-        outResult->error = internalErrorOf("getManifest");
-    }
+    runGuardedSlot([this](const std::string& t) { print(t); }, "getManifest", outResult,
+        [&] { outResult->value = new String(manifestString()); });
 }
 
 void ConsumingDeviceAgent::setHandler(IDeviceAgentHandler* handler)
@@ -127,32 +113,28 @@ void ConsumingDeviceAgent::setHandler(IDeviceAgentHandler* handler)
 
 void ConsumingDeviceAgent::doPushDataPacket(Result<void>* outResult, IDataPacket* dataPacket)
 {
-    if (!outResult)
-        return;
-    if (!runGuarded([this](const std::string& t) { print(t); }, "doPushDataPacket",
-            [&] { doPushDataPacketUnguarded(outResult, dataPacket); }))
-    {
-        outResult->error = internalErrorOf("doPushDataPacket");
-    }
+    runGuardedSlot([this](const std::string& t) { print(t); }, "doPushDataPacket", outResult, [&] {
+        if (m_enableOutput)
+            print(std::string("doPushDataPacket") + "() BEGIN");
+        if (!dataPacket)
+            return failPush(outResult, ErrorCode::invalidParams, "dataPacket is null; discarding it.");
+        const int64_t timestampUs = dataPacket->timestampUs();
+        if (timestampUs < 0)
+        {
+            return failPush(outResult, ErrorCode::invalidParams,
+                "dataPacket has invalid timestamp " + std::to_string(timestampUs) + "; discarding the packet.");
+        }
+        if (!dispatchByKind(outResult, dataPacket))
+            return;
+        if (!hasHandler())
+            return failPush(outResult, ErrorCode::internalError, "setHandler() was not called.");
+        deliverPulledPackets(outResult);
+    });
 }
 
-void ConsumingDeviceAgent::doPushDataPacketUnguarded(Result<void>* outResult, IDataPacket* dataPacket)
+/** Hands the packets the concrete agent has ready to the handler; a failed pull fails the push. */
+void ConsumingDeviceAgent::deliverPulledPackets(Result<void>* outResult)
 {
-    if (m_enableOutput)
-        print(std::string("doPushDataPacket") + "() BEGIN");
-    if (!dataPacket)
-        return failPush(outResult, ErrorCode::invalidParams, "dataPacket is null; discarding it.");
-    const int64_t timestampUs = dataPacket->timestampUs();
-    if (timestampUs < 0)
-    {
-        return failPush(outResult, ErrorCode::invalidParams,
-            "dataPacket has invalid timestamp " + std::to_string(timestampUs) + "; discarding the packet.");
-    }
-    if (!dispatchByKind(outResult, dataPacket))
-        return;
-    if (!hasHandler())
-        return failPush(outResult, ErrorCode::internalError, "setHandler() was not called.");
-
     std::vector<IMetadataPacket*> metadataPackets;
     if (!pullMetadataPackets(&metadataPackets))
     {

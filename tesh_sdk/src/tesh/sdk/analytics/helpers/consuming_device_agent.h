@@ -71,9 +71,8 @@ protected:
     void print(const std::string& text) const;
 
 private:
-    void doSetSettingsUnguarded(Result<ISettingsResponse*>* outResult, const IStringMap* settings);
-    void doPushDataPacketUnguarded(Result<void>* outResult, IDataPacket* dataPacket);
     bool dispatchByKind(Result<void>* outResult, IDataPacket* dataPacket);
+    void deliverPulledPackets(Result<void>* outResult);
     bool hasHandler() const;
     void failPush(Result<void>* outResult, ErrorCode errorCode, const std::string& message) const;
     void processMetadataPackets(const std::vector<IMetadataPacket*>& metadataPackets);

@@ -60,28 +60,20 @@ void Engine::setEngineInfo(const IEngineInfo* engineInfo)
 
 void Engine::doSetSettings(Result<ISettingsResponse*>* outResult, const IStringMap* settings)
 {
-    if (!outResult)
-        return;
-    if (!runGuarded([this](const std::string& t) { print(t); }, "doSetSettings",
-            [&] { doSetSettingsUnguarded(outResult, settings); }))
-    {
-        *outResult = {internalErrorOf("doSetSettings"), nullptr};
-    }
-}
-
-void Engine::doSetSettingsUnguarded(Result<ISettingsResponse*>* outResult, const IStringMap* settings)
-{
-    bool converted = false;
-    {
-        const std::lock_guard<std::mutex> lock(m_settingsMutex);
-        converted = fromStringMap(m_enableOutput, printPrefix(), &m_settings, settings, "Received settings", 0);
-    }
-    if (!converted)
-    {
-        *outResult = {error(ErrorCode::invalidParams, "Unable to convert the input string map"), nullptr};
-        return;
-    }
-    *outResult = settingsReceived();
+    runGuardedSlot([this](const std::string& t) { print(t); }, "doSetSettings", outResult,
+        [&] {
+            bool converted = false;
+            {
+                const std::lock_guard<std::mutex> lock(m_settingsMutex);
+                converted = fromStringMap(m_enableOutput, printPrefix(), &m_settings, settings, "Received settings", 0);
+            }
+            if (!converted)
+            {
+                *outResult = {error(ErrorCode::invalidParams, "Unable to convert the input string map"), nullptr};
+                return;
+            }
+            *outResult = settingsReceived();
+        });
 }
 
 void Engine::getPluginSideSettings(Result<ISettingsResponse*>* /*outResult*/) const
@@ -91,13 +83,8 @@ void Engine::getPluginSideSettings(Result<ISettingsResponse*>* /*outResult*/) co
 
 void Engine::getManifest(Result<IString*>* outResult) const
 {
-    if (!outResult)
-        return;
-    if (!runGuarded([this](const std::string& t) { print(t); }, "getManifest",
-            [&] { outResult->value = new String(manifestString()); }))
-    {
-        outResult->error = internalErrorOf("getManifest");
-    }
+    runGuardedSlot([this](const std::string& t) { print(t); }, "getManifest", outResult,
+        [&] { outResult->value = new String(manifestString()); });
 }
 
 bool Engine::isCompatible(const IDeviceInfo* /*deviceInfo*/) const
@@ -107,44 +94,36 @@ bool Engine::isCompatible(const IDeviceInfo* /*deviceInfo*/) const
 
 void Engine::doExecuteAction(Result<ActionResult>* outResult, const IAction* action)
 {
-    if (!outResult)
-        return;
-    if (!runGuarded([this](const std::string& t) { print(t); }, "doExecuteAction",
-            [&] { doExecuteActionUnguarded(outResult, action); }))
-    {
-        *outResult = {internalErrorOf("doExecuteAction"), {}};
-    }
-}
+    runGuardedSlot([this](const std::string& t) { print(t); }, "doExecuteAction", outResult,
+        [&] {
+            if (!action)
+            {
+                print(std::string("doExecuteAction") + "(): INTERNAL ERROR: action is null");
+                *outResult = {error(ErrorCode::invalidParams, "Action is null"), {}};
+                return;
+            }
+            const char* const actionId = action->actionId();
+            Uuid objectTrackId;
+            Uuid deviceId;
+            action->getObjectTrackId(&objectTrackId);
+            action->getDeviceId(&deviceId);
+            const int64_t timestampUs = action->timestampUs();
+            if (m_enableOutput)
+                logAction(actionId, objectTrackId, deviceId, timestampUs);
 
-void Engine::doExecuteActionUnguarded(Result<ActionResult>* outResult, const IAction* action)
-{
-    if (!action)
-    {
-        print(std::string("doExecuteAction") + "(): INTERNAL ERROR: action is null");
-        *outResult = {error(ErrorCode::invalidParams, "Action is null"), {}};
-        return;
-    }
-    const char* const actionId = action->actionId();
-    Uuid objectTrackId;
-    Uuid deviceId;
-    action->getObjectTrackId(&objectTrackId);
-    action->getDeviceId(&deviceId);
-    const int64_t timestampUs = action->timestampUs();
-    if (m_enableOutput)
-        logAction(actionId, objectTrackId, deviceId, timestampUs);
+            const auto params = adopt(action->params());
+            Settings paramsMap;
+            if (!fromStringMap(m_enableOutput, printPrefix(), &paramsMap, params.get(), "params", 4))
+            {
+                *outResult = {error(ErrorCode::invalidParams, "Invalid action parameters"), {}};
+                return;
+            }
+            if (m_enableOutput)
+                print("}");
 
-    const auto params = adopt(action->params());
-    Settings paramsMap;
-    if (!fromStringMap(m_enableOutput, printPrefix(), &paramsMap, params.get(), "params", 4))
-    {
-        *outResult = {error(ErrorCode::invalidParams, "Invalid action parameters"), {}};
-        return;
-    }
-    if (m_enableOutput)
-        print("}");
-
-    *outResult = executeAction(
-        actionId ? actionId : "", objectTrackId, deviceId, timestampUs, adopt(action->objectTrackInfo()), paramsMap);
+            *outResult = executeAction(actionId ? actionId : "", objectTrackId, deviceId, timestampUs,
+                adopt(action->objectTrackInfo()), paramsMap);
+        });
 }
 
 void Engine::logAction(const char* actionId, const Uuid& objectTrackId, const Uuid& deviceId, int64_t timestampUs) const

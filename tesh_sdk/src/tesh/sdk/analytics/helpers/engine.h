@@ -60,8 +60,6 @@ protected:
     void print(const std::string& text) const;
 
 private:
-    void doSetSettingsUnguarded(Result<ISettingsResponse*>* outResult, const IStringMap* settings);
-    void doExecuteActionUnguarded(Result<ActionResult>* outResult, const IAction* action);
     void logAction(const char* actionId, const Uuid& objectTrackId, const Uuid& deviceId, int64_t timestampUs) const;
 
 private:

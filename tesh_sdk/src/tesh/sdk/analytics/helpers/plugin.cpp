@@ -46,42 +46,31 @@ void Plugin::setUtilityProvider(IUtilityProvider* utilityProvider)
 
 void Plugin::getManifest(Result<IString*>* outResult) const
 {
-    if (!outResult)
-        return;
-    if (!runGuarded(print, "getManifest",
-            [&] { outResult->value = new String(m_pluginManifest.empty() ? manifestString() : m_pluginManifest); }))
-    {
-        outResult->error = internalErrorOf("getManifest");
-    }
+    runGuardedSlot(print, "getManifest", outResult,
+        [&] { outResult->value = new String(m_pluginManifest.empty() ? manifestString() : m_pluginManifest); });
 }
 
 void Plugin::obtainEngine(Result<IEngine*>* outResult)
 {
-    if (!outResult)
-        return;
-    if (!runGuarded(print, "obtainEngine", [&] { obtainEngineUnguarded(outResult); }))
-        *outResult = {internalErrorOf("obtainEngine"), nullptr};
-}
-
-void Plugin::obtainEngineUnguarded(Result<IEngine*>* outResult)
-{
-    if (m_createEngine)
-    {
-        IEngine* const engine = m_createEngine(this);
-        if (!engine)
+    runGuardedSlot(print, "obtainEngine", outResult, [&] {
+        if (m_createEngine)
         {
-            const std::string message = "Unable to create Engine";
-            printError(message);
-            *outResult = {error(ErrorCode::otherError, message), nullptr};
+            IEngine* const engine = m_createEngine(this);
+            if (!engine)
+            {
+                const std::string message = "Unable to create Engine";
+                printError(message);
+                *outResult = {error(ErrorCode::otherError, message), nullptr};
+                return;
+            }
+            *outResult = {Error{}, engine};
             return;
         }
-        *outResult = {Error{}, engine};
-        return;
-    }
 
-    *outResult = doObtainEngine();
-    if (!outResult->error.isOk())
-        printError(messageText(outResult->error));
+        *outResult = doObtainEngine();
+        if (!outResult->error.isOk())
+            printError(messageText(outResult->error));
+    });
 }
 
 Result<IEngine*> Plugin::doObtainEngine()

@@ -41,9 +41,6 @@ protected:
     Ptr<IUtilityProvider> utilityProvider() const { return m_utilityProvider; }
 
 private:
-    void obtainEngineUnguarded(Result<IEngine*>* outResult);
-
-private:
     const std::string m_pluginManifest;
     const CreateEngine m_createEngine;
     Ptr<IUtilityProvider> m_utilityProvider;
