@@ -137,7 +137,8 @@ std::string bestShotList(const ReportContent& content, const TimeAxis& axis)
     std::map<std::string, std::string> typeOfTrack;
     for (const Track& track: content.tracks)
         typeOfTrack[track.trackId] = track.typeId;
-    std::string html = "<aside><h3>Best shots</h3><ol id=\"best-shots\">";
+    std::string html
+        = "<aside><h3>Best shots</h3><p class=\"hint\">Marked: the tracks in the frame.</p><ol id=\"best-shots\">";
     const size_t listed = std::min(content.bestShots.size(), kMaxListedBestShots);
     for (size_t i = 0; i < listed; ++i)
     {
