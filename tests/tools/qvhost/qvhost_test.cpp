@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -179,6 +180,26 @@ TEST(Qvhost, sameCameraObjectKeepsItsTrackFromDocumentToDocument)
     for (size_t i = 0; i < objects[0]["objects"].size(); ++i)
         EXPECT_EQ(objects[0]["objects"][i]["trackId"], objects[1]["objects"][i]["trackId"]);
     EXPECT_EQ(objects[1]["timestampUs"].get<int64_t>() - objects[0]["timestampUs"].get<int64_t>(), 100'000);
+}
+
+TEST(Qvhost, replayWritesEveryPacketEvenWhenItsTextIsNotUtf8)
+{
+    std::string scene = qvhost_test::readText(kDataDir + "/scene_people_and_vehicles.xml");
+    const std::string url = "snapshot/object_101.jpg";
+    ASSERT_NE(scene.find(url), std::string::npos);
+    const std::string strayByte = "\xFF";
+    scene.replace(scene.find(url), url.size(), "snapshot/object_" + strayByte + "101.jpg");
+    const QvhostRun run = runQvhost("replay --rate 10 " + writeTestFile("not_utf8.xml", scene));
+
+    ASSERT_EQ(run.status, 0) << run.messages;
+    const auto bestShots = packetsOfKind(run, "bestShot");
+    EXPECT_EQ(static_cast<long>(bestShots.size()), summaryFigure(run.messages, "bestShot")) << "no line lost";
+    std::vector<std::string> urls;
+    for (const Json& bestShot: bestShots)
+        urls.push_back(bestShot["imageUrl"]);
+    const std::string replacement = "\xEF\xBF\xBD";
+    const std::string expected = "http://127.0.0.1/snapshot/object_" + replacement + "101.jpg";
+    EXPECT_NE(std::find(urls.begin(), urls.end(), expected), urls.end()) << "the stray byte as U+FFFD";
 }
 
 TEST(Qvhost, manifestPrintsAndChecksTheThreeManifests)
