@@ -71,7 +71,7 @@ std::string fixed(double value, int decimals)
 {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    // A locale with a decimal comma would make SVG coordinates unreadable.
+    // The plug-in shares the process and may set a locale with a decimal comma, which SVG cannot read.
     const char point = *std::localeconv()->decimal_point;
     for (char* c = text; *c; ++c)
     {

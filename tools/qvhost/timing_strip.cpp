@@ -11,9 +11,14 @@
 namespace qvhost {
 namespace {
 
+/** In SVG units: a bar row spans 10 us to 1 s, five powers of ten, 13 units each; a mark row one 12-unit label. */
 constexpr double kBarRowHeight = 64;
 constexpr double kMarkRowHeight = 16;
+
+/** Between rows, so that one row's top label stays clear of the row above. */
 constexpr double kRowGap = 20;
+
+/** Room above the first row for the time labels. */
 constexpr double kAxisHeight = 22;
 
 /**

@@ -9,12 +9,14 @@
 namespace qvhost {
 namespace {
 
+/** In SVG units, as the 12-unit row labels need them: a row a little taller than its label, its bar shorter. */
 constexpr double kRowHeight = 18;
 constexpr double kBarHeight = 10;
 
 /** Room above the first row for the time labels. */
 constexpr double kAxisHeight = 22;
 
+/** A count chart tall enough to tell its steps apart up to a few dozen, with a gap to the next line's. */
 constexpr double kLineChartHeight = 56;
 constexpr double kLineChartGap = 14;
 
