@@ -40,7 +40,7 @@ public:
 
     ReportContent finish()
     {
-        std::sort(m_content.bestShots.begin(), m_content.bestShots.end(),
+        std::stable_sort(m_content.bestShots.begin(), m_content.bestShots.end(),
             [](const BestShot& a, const BestShot& b) { return a.timestampUs < b.timestampUs; });
         std::stable_sort(m_content.events.begin(), m_content.events.end(),
             [](const EventMark& a, const EventMark& b) { return a.timestampUs < b.timestampUs; });

@@ -30,11 +30,17 @@ constexpr size_t kMaxListedBestShots = 200;
 /** The box colour the server draws an object with. */
 constexpr char kColorAttribute[] = "tesh.sys.color";
 
+struct ScreenColour
+{
+    const char* name;
+    const char* css;
+};
+
 /**
- * Pure CSS blue, green and red are too dark to see on the dark frame; these keep the hue the host names and stay
- * readable. Any other name is drawn as CSS knows it.
+ * CSS's blue and green are too dark to see on the dark frame; these keep the hue the host names and stay readable
+ * beside each other. Any other name is drawn as CSS knows it.
  */
-const std::map<std::string, std::string> kScreenColours
+constexpr ScreenColour kScreenColours[]
     = {{"blue", "#4f8cff"}, {"green", "#2fd05a"}, {"red", "#ff4040"}, {"cyan", "#22e0f0"}};
 
 /** The highlight colour as CSS can draw it ("Green" -> "#2fd05a"), or empty for anything that is not a name. */
@@ -47,9 +53,15 @@ std::string cssColour(const Json& object)
         std::string name = attribute.value("value", "");
         const bool letters = !name.empty()
             && std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isalpha(c) != 0; });
+        if (!letters)
+            return "";
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-        const auto screen = kScreenColours.find(name);
-        return !letters ? "" : screen != kScreenColours.end() ? screen->second : name;
+        for (const ScreenColour& colour: kScreenColours)
+        {
+            if (name == colour.name)
+                return colour.css;
+        }
+        return name;
     }
     return "";
 }
