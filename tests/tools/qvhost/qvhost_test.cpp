@@ -224,6 +224,7 @@ TEST(Qvhost, badUseEndsInOneLineAndStatus2)
         {"replay --library /nonexistent/libqv.so " + document, "qvhost: cannot load the plug-in library: "},
         {"replay --vendor Other " + document, "qvhost: the engine does not accept vendor 'Other' model 'RMTL-5200'\n"},
         {"replay /nonexistent.xml", "qvhost: cannot read '/nonexistent.xml': no such file or directory\n"},
+        {"replay --report /nonexistent/report.html " + document, "qvhost: cannot write '/nonexistent/report.html'\n"},
         {"settings --camera-address 127.0.0.84 --set NOPE=1",
             "qvhost: --set: the settings model has no setting 'NOPE'\n"},
         {"settings --camera-address 127.0.0.84 --set AIX_LINE_ENABLE2",
