@@ -71,22 +71,30 @@ class SceneData
 public:
     SceneData(const ReportContent& content, const TimeAxis& axis)
     {
-        Json& typeColours = m_data["typeColours"];
+        // Each array is whole before it goes in: the object's members move when one is added.
+        Json types = Json::array();
+        Json typeColours = Json::array();
         for (const std::string& typeId: content.typeIds)
         {
             m_typeIndex[typeId] = m_typeIndex.size();
-            m_data["types"].push_back(typeId);
+            types.push_back(typeId);
             typeColours.push_back(typeColour(content, typeId));
         }
+        Json tracks = Json::array();
         for (const Track& track: content.tracks)
         {
             m_trackIndex[track.trackId] = m_trackIndex.size();
-            m_data["tracks"].push_back(track.trackId);
+            tracks.push_back(track.trackId);
         }
+        Json outcomes = Json::array();
+        for (const OutcomeLabel& outcome: kOutcomeLabels)
+            outcomes.push_back(outcome.label);
+        m_data["types"] = std::move(types);
+        m_data["typeColours"] = std::move(typeColours);
+        m_data["tracks"] = std::move(tracks);
+        m_data["outcomes"] = std::move(outcomes);
         m_data["axis"] = {{"firstUs", axis.firstUs()}, {"lastUs", axis.lastUs()}, {"left", axis.x(axis.firstUs())},
             {"right", axis.x(axis.lastUs())}};
-        for (const OutcomeLabel& outcome: kOutcomeLabels)
-            m_data["outcomes"].push_back(outcome.label);
         m_data["documents"] = Json::array();
     }
 
