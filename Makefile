@@ -6,7 +6,8 @@ JOBS ?= $(shell nproc)
 # ON in CI: a warning fails the build.
 WERROR ?= OFF
 
-.PHONY: setup configure build demo-build demo package test test-asan test-tsan fuzz fuzz-build fuzz-answers fuzz-metadata \
+.PHONY: setup configure build demo-build demo package test test-browser test-asan test-tsan fuzz fuzz-build \
+	fuzz-answers fuzz-metadata \
 	bench bench-configure bench-settings clean
 
 setup:
@@ -29,17 +30,20 @@ demo-build: configure
 package: demo-build
 	cd $(BUILD_DIR) && cpack
 
-# The recorded street scene, pushed through the built library by the substitute host as the server would push it.
+# The recorded street scene, pushed through the built library by the substitute host as the server would push it;
+# what came back is also drawn on one HTML page, $(DEMO_DIR)/report.html.
 # Then a settings cycle against a simulated camera with a prepared configuration: the plug-in reads the camera, the
 # changes of samples/settings_changes.json are delivered, and what reached the camera is listed. The camera listens
 # on port 80, hence the private network namespace.
 DEMO_DIR = $(BUILD_DIR)/demo
+DEMO_REPLAY = $(BUILD_DIR)/tools/qvhost/qvhost replay --plugin-log $(DEMO_DIR)/plugin.log \
+	--output $(DEMO_DIR)/packets.jsonl --report $(DEMO_DIR)/report.html samples/street_scene.xml
 
 demo: demo-build
 	mkdir -p $(DEMO_DIR)
-	$(BUILD_DIR)/tools/qvhost/qvhost replay --plugin-log $(DEMO_DIR)/plugin.log --output $(DEMO_DIR)/packets.jsonl \
-		samples/street_scene.xml
+	$(DEMO_REPLAY)
 	@echo "Every packet the plug-in returned: $(DEMO_DIR)/packets.jsonl; its log: $(DEMO_DIR)/plugin.log"
+	@echo "A page of what came back, to open in a browser: $(DEMO_DIR)/report.html"
 	@echo
 	tools/in-netns.sh $(BUILD_DIR)/tools/qvhost/qvhost settings --differences \
 		--camera-parameters samples/settings_camera.json --changes samples/settings_changes.json \
@@ -51,6 +55,16 @@ CTEST = tools/in-netns.sh ctest --output-on-failure -j $(JOBS) --test-dir
 
 test: build
 	$(CTEST) $(BUILD_DIR)
+
+# The demo's report page in headless Chromium, never part of `make test`, which needs no browser: the page's script
+# runs, steps through every document, and draws document 100 as the packet lines have it; a screenshot is saved in
+# $(DEMO_DIR)/report.png. Node.js drives Chromium over its DevTools protocol; both come from Debian's packages.
+test-browser: demo-build
+	bash tools/setup.sh --browser
+	mkdir -p $(DEMO_DIR)
+	$(DEMO_REPLAY)
+	node tests/tools/qvhost/report_in_browser.js $(DEMO_DIR)/report.html $(DEMO_DIR)/packets.jsonl \
+		$(DEMO_DIR)/report.png
 
 # The same tests under AddressSanitizer (with UndefinedBehaviorSanitizer) and under ThreadSanitizer.
 test-asan: setup

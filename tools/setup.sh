@@ -3,7 +3,8 @@
 # Safe to run again: it asks apt only for what dpkg does not already report as installed.
 #
 #   tools/setup.sh          what the build, the tests and the tools need
-#   tools/setup.sh --fuzz   also clang and its fuzzer runtime, for `make fuzz`
+#   tools/setup.sh --fuzz      also clang and its fuzzer runtime, for `make fuzz`
+#   tools/setup.sh --browser   also Chromium and Node.js, for `make test-browser`
 set -euo pipefail
 
 packages=(
@@ -16,12 +17,14 @@ packages=(
     libcli11-dev
     libmicrohttpd-dev
     libssl-dev
+    libexpat1-dev
     util-linux iproute2
     clang-format-14
 )
-if [ "${1:-}" = "--fuzz" ]; then
-    packages+=(clang-14 libclang-rt-14-dev)
-fi
+case "${1:-}" in
+    --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    --browser) packages+=(chromium nodejs) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "packet_recorder.h"
 #include "plugin_session.h"
 #include "replay_statistics.h"
+#include "report_page.h"
 #include "settings_command.h"
 
 namespace qvhost {
@@ -44,6 +46,7 @@ struct ReplayOptions
     int calibration = 0;
     int highlightSeconds = 5;
     std::string output;
+    std::string report;
 };
 
 std::string pretty(const std::string& manifest)
@@ -98,21 +101,37 @@ Clock::time_point pushAll(PluginSession& session, const std::vector<InputDocumen
         statistics->pushStarting(timestampUs + shiftUs, hasContent(documents[i].text), pushStart);
         const std::string error = session.pushDataPacket(packet.get());
         lastPush = Clock::now();
-        statistics->pushReturned(timestampUs + shiftUs, lastPush - pushStart);
+        statistics->pushReturned(timestampUs + shiftUs, lastPush - pushStart, !error.empty());
         if (!error.empty())
             std::fprintf(messages, "qvhost: document %zu (%s) was refused: %s\n", i + 1, documents[i].source.c_str(), error.c_str());
     }
     return lastPush;
 }
 
+/** The page of the replay just ended, and a line on where it went, how large it is and how long it took. */
+void writeReport(ReportFile* report, const ReplayOptions& options, ReplayStatistics* statistics, std::FILE* messages)
+{
+    const auto start = Clock::now();
+    const DeviceDescription& device = options.device;
+    const std::vector<std::pair<std::string, std::string>> camera = {{"camera", device.vendor + " " + device.model},
+        {"URL", device.url}, {"device id", device.id}, {"calibration", std::to_string(options.calibration)},
+        {"highlight", std::to_string(options.highlightSeconds) + " s"}};
+    const size_t bytes = report->write({camera, options.inputs, statistics->summary(), statistics->takeDocuments()});
+    const auto took = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    std::fprintf(messages, "qvhost: wrote the report %s (%zu bytes) in %.0f ms\n", options.report.c_str(), bytes, took);
+}
+
 int runReplay(const CommonOptions& common, const ReplayOptions& options)
 {
     const std::vector<InputDocument> documents = readInputDocuments(options.inputs);
+    std::optional<ReportFile> report;
+    if (!options.report.empty())
+        report.emplace(options.report);
     std::FILE* const out = options.output.empty() ? stdout : std::fopen(options.output.c_str(), "w");
     if (!out)
         throw HostError(kBadUse, "cannot write '" + options.output + "'");
     std::FILE* const messages = messageStream(common);
-    ReplayStatistics statistics;
+    ReplayStatistics statistics(report.has_value());
     int status = 0;
     {
         PluginSession session(common.library);
@@ -130,6 +149,8 @@ int runReplay(const CommonOptions& common, const ReplayOptions& options)
     if (out != stdout)
         std::fclose(out);
     statistics.printSummary(messages, options.startUs + options.calibration * kCalibrationStepUs);
+    if (report)
+        writeReport(&*report, options, &statistics, messages);
     return status;
 }
 
@@ -211,6 +232,8 @@ int main(int argc, char** argv)
         "Seconds an object stays red after a region event (setting HL_DURATION); 0 turns it off")
         ->capture_default_str()->check(CLI::IsMember({0, 1, 5, 10, 30, 60}));
     replay->add_option("--output", replayOptions.output, "Write the JSON lines here instead of the standard output");
+    replay->add_option("--report", replayOptions.report,
+        "Also write a self-contained HTML page of what came back: summary, scene view, track timeline, timing");
 
     SettingsOptions settingsOptions;
     CLI::App* settings = app.add_subcommand("settings",

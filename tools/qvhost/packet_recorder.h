@@ -26,7 +26,9 @@ public:
         const Json line = packetJson(metadataPacket);
         m_statistics->packetReceived(line, arrival);
         const std::lock_guard<std::mutex> lock(m_mutex);
-        std::fprintf(m_out, "%s\n", line.dump().c_str());
+        // The plug-in's texts come from the camera: a byte that is not UTF-8 is written as U+FFFD instead of
+        // throwing into the plug-in's delivery, which would lose the line.
+        std::fprintf(m_out, "%s\n", line.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
     }
 
 private:

@@ -5,11 +5,12 @@
 #include <cctype>
 #include <cstdint>
 
+#include "line_count_event.h"
+
 namespace qvhost {
 namespace {
 
 constexpr char kHumanTypeId[] = "tesh.qv.Human";
-constexpr char kLineCountingTypeId[] = "tesh.qv.LineCounting";
 constexpr char kTamperingTypeId[] = "tesh.qv.Tampering";
 constexpr char kSettingChangedTypeId[] = "tesh.qv.SettingChanged";
 
@@ -29,22 +30,6 @@ int64_t percentile(std::vector<int64_t> values, double fraction)
     std::sort(values.begin(), values.end());
     const auto rank = static_cast<size_t>(fraction * static_cast<double>(values.size()) + 0.999999);
     return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
-}
-
-/** The number in "<label> : [n]" within a description, or -1. */
-int64_t bracketedNumber(const std::string& description, const std::string& label)
-{
-    const size_t start = description.find(label + " : [");
-    if (start == std::string::npos)
-        return -1;
-    int64_t value = 0;
-    bool hasDigit = false;
-    for (size_t i = start + label.size() + 4; i < description.size() && std::isdigit(static_cast<unsigned char>(description[i])); ++i)
-    {
-        value = std::min<int64_t>(value * 10 + (description[i] - '0'), INT32_MAX);
-        hasDigit = true;
-    }
-    return hasDigit ? value : -1;
 }
 
 std::string attributeValue(const Json& item, const char* name)
@@ -85,10 +70,12 @@ void ReplayStatistics::pushStarting(int64_t passTimestampUs, bool hasContent, Cl
     m_latestPassTimestampUs = passTimestampUs;
 }
 
-void ReplayStatistics::pushReturned(int64_t passTimestampUs, Clock::duration call)
+void ReplayStatistics::pushReturned(int64_t passTimestampUs, Clock::duration call, bool refused)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_documents[passTimestampUs].call = call;
+    Document& document = m_documents[passTimestampUs];
+    document.call = call;
+    document.refused = refused;
 }
 
 void ReplayStatistics::packetReceived(const Json& packet, Clock::time_point arrival)
@@ -97,18 +84,20 @@ void ReplayStatistics::packetReceived(const Json& packet, Clock::time_point arri
     m_lastArrival = arrival;
     const std::string kind = packet.value("kind", "other");
     ++m_packetsByKind[kind];
-    if (kind == "objects" || kind == "events")
+    // A best shot, and an object packet that holds one, may carry the time of the object's first appearance
+    // instead of its document's; it can only come from the pass in flight, that of the latest document pushed.
+    auto document = m_documents.find(packet.value("timestampUs", int64_t{-1}));
+    if (document == m_documents.end())
+        document = m_documents.find(m_latestPassTimestampUs);
+    if (document != m_documents.end())
     {
-        // An object packet that holds a best shot carries the time of the object's first appearance instead of
-        // its document's; it can only come from the pass in flight, that of the latest document pushed.
-        auto document = m_documents.find(packet.value("timestampUs", int64_t{-1}));
-        if (document == m_documents.end())
-            document = m_documents.find(m_latestPassTimestampUs);
-        if (document != m_documents.end())
+        if (kind == "objects" || kind == "events")
         {
             document->second.converted = true;
             document->second.latency = std::max(document->second.latency, arrival - document->second.pushStart);
         }
+        if (m_keepPackets)
+            document->second.packets.push_back(packet);
     }
     countItems(packet);
 }
@@ -133,10 +122,9 @@ void ReplayStatistics::countItems(const Json& packet)
             m_tamperingTimestamps.push_back(packet.value("timestampUs", int64_t{0}));
         if (typeId != kLineCountingTypeId)
             continue;
-        const std::string description = event.value("description", "");
-        const int64_t line = bracketedNumber(description, "Event Line");
-        int64_t& highest = m_highestLineCounts["line " + (line < 0 ? std::string("?") : std::to_string(line))];
-        highest = std::max(highest, bracketedNumber(description, "Count"));
+        const LineCount lineCount = lineCountOf(event.value("description", ""));
+        int64_t& highest = m_highestLineCounts[lineLabel(lineCount)];
+        highest = std::max(highest, lineCount.count);
     }
 }
 
@@ -146,45 +134,84 @@ Clock::time_point ReplayStatistics::lastArrival() const
     return m_lastArrival;
 }
 
-void ReplayStatistics::printSummary(std::FILE* out, int64_t firstTimestampUs) const
+DocumentOutcome ReplayStatistics::outcomeOf(const Document& document)
+{
+    if (document.converted)
+        return DocumentOutcome::converted;
+    if (document.refused)
+        return DocumentOutcome::refused;
+    return document.hasContent ? DocumentOutcome::droppedWhileBusy : DocumentOutcome::nothingToConvert;
+}
+
+ReplaySummary ReplayStatistics::summary() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    int converted = 0;
-    int dropped = 0;
+    std::map<DocumentOutcome, int64_t> outcomes;
     std::vector<int64_t> calls;
     std::vector<int64_t> latencies;
     for (const auto& [timestamp, document]: m_documents)
     {
+        ++outcomes[outcomeOf(document)];
         calls.push_back(microseconds(document.call));
         if (document.converted)
-        {
-            ++converted;
             latencies.push_back(microseconds(document.latency));
-        }
-        else if (document.hasContent)
-        {
-            ++dropped;
-        }
     }
-    const int pushed = static_cast<int>(m_documents.size());
-    std::fprintf(out, "Summary\n");
-    std::fprintf(out, "  documents pushed        %8d\n", pushed);
-    std::fprintf(out, "  converted               %8d\n", converted);
-    std::fprintf(out, "  dropped while busy      %8d\n", dropped);
-    std::fprintf(out, "  nothing to convert      %8d\n", pushed - converted - dropped);
-    std::fprintf(out, "  packets\n");
+    ReplaySummary summary;
+    summary.documents = {{"documents pushed", static_cast<int64_t>(m_documents.size())}};
+    for (const OutcomeLabel& outcome: kOutcomeLabels)
+        summary.documents.push_back({outcome.label, outcomes[outcome.outcome]});
     for (const auto& [kind, count]: m_packetsByKind)
-        std::fprintf(out, "    %-22s%8d\n", kind.c_str(), count);
-    std::fprintf(out, "  objects                  tracks  observations\n");
+        summary.packetsByKind.push_back({kind, count});
     for (const auto& [typeId, count]: m_objectsByType)
-        std::fprintf(out, "    %-22s%8zu  %12d\n", typeId.c_str(), count.tracks.size(), count.observations);
-    std::fprintf(out, "  events\n");
+        summary.objectsByType.push_back({typeId, static_cast<int64_t>(count.tracks.size()), count.observations});
     for (const auto& [typeId, count]: m_eventsByType)
-        std::fprintf(out, "    %-22s%8d\n", typeId.empty() ? "(no type)" : typeId.c_str(), count);
-    std::fprintf(out, "  push call (us)           median %8lld  p99 %8lld\n",
-        static_cast<long long>(percentile(calls, 0.5)), static_cast<long long>(percentile(calls, 0.99)));
-    std::fprintf(out, "  push to delivery (us)    median %8lld  p99 %8lld\n",
-        static_cast<long long>(percentile(latencies, 0.5)), static_cast<long long>(percentile(latencies, 0.99)));
+        summary.eventsByType.push_back({typeId.empty() ? "(no type)" : typeId, count});
+    summary.timesUs = {
+        {"push call (us)", percentile(calls, 0.5), percentile(calls, 0.99)},
+        {"push to delivery (us)", percentile(latencies, 0.5), percentile(latencies, 0.99)},
+    };
+    return summary;
+}
+
+std::vector<DocumentRecord> ReplayStatistics::takeDocuments()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<DocumentRecord> records;
+    records.reserve(m_documents.size());
+    for (auto& [timestamp, document]: m_documents)
+    {
+        const DocumentOutcome outcome = outcomeOf(document);
+        records.push_back({static_cast<int>(records.size()) + 1, timestamp, outcome, microseconds(document.call),
+            outcome == DocumentOutcome::converted ? microseconds(document.latency) : 0, std::move(document.packets)});
+        document.packets.clear();
+    }
+    return records;
+}
+
+void ReplayStatistics::printSummary(std::FILE* out, int64_t firstTimestampUs) const
+{
+    const ReplaySummary figures = summary();
+    std::fprintf(out, "Summary\n");
+    for (const LabelledCount& count: figures.documents)
+        std::fprintf(out, "  %-24s%8lld\n", count.label.c_str(), static_cast<long long>(count.count));
+    std::fprintf(out, "  packets\n");
+    for (const LabelledCount& count: figures.packetsByKind)
+        std::fprintf(out, "    %-22s%8lld\n", count.label.c_str(), static_cast<long long>(count.count));
+    std::fprintf(out, "  objects                  tracks  observations\n");
+    for (const ObjectTypeCount& count: figures.objectsByType)
+    {
+        std::fprintf(out, "    %-22s%8lld  %12lld\n", count.typeId.c_str(), static_cast<long long>(count.tracks),
+            static_cast<long long>(count.observations));
+    }
+    std::fprintf(out, "  events\n");
+    for (const LabelledCount& count: figures.eventsByType)
+        std::fprintf(out, "    %-22s%8lld\n", count.label.c_str(), static_cast<long long>(count.count));
+    for (const LabelledPercentiles& time: figures.timesUs)
+    {
+        std::fprintf(out, "  %-25smedian %8lld  p99 %8lld\n", time.label.c_str(), static_cast<long long>(time.median),
+            static_cast<long long>(time.p99));
+    }
+    const std::lock_guard<std::mutex> lock(m_mutex);
     printAccount(out, firstTimestampUs);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "packet_json.h"
+#include "replay_record.h"
 
 namespace qvhost {
 
@@ -20,6 +21,9 @@ using Clock = std::chrono::steady_clock;
 class ReplayStatistics
 {
 public:
+    /** @param keepPackets Whether documents() hands back the packets of each document too. */
+    explicit ReplayStatistics(bool keepPackets = false): m_keepPackets(keepPackets) {}
+
     /**
      * Called just before the push, since the plug-in may deliver before the push call returns.
      * @param passTimestampUs The document's packet time plus the calibration offset, which its event packet and
@@ -28,12 +32,17 @@ public:
      */
     void pushStarting(int64_t passTimestampUs, bool hasContent, Clock::time_point pushStart);
 
-    void pushReturned(int64_t passTimestampUs, Clock::duration call);
+    void pushReturned(int64_t passTimestampUs, Clock::duration call, bool refused);
 
     void packetReceived(const Json& packet, Clock::time_point arrival);
 
     /** When the last packet came, or the epoch when none did. */
     Clock::time_point lastArrival() const;
+
+    ReplaySummary summary() const;
+
+    /** Every document pushed, in the order pushed, with its packets, which it hands over and no longer keeps. */
+    std::vector<DocumentRecord> takeDocuments();
 
     /** The figures, short and aligned, for people. */
     void printSummary(std::FILE* out, int64_t firstTimestampUs) const;
@@ -44,8 +53,10 @@ private:
         bool hasContent = false;
         Clock::time_point pushStart;
         Clock::duration call{};
+        bool refused = false;
         bool converted = false;
         Clock::duration latency{};
+        std::vector<Json> packets;
     };
 
     struct TypeCount
@@ -54,9 +65,11 @@ private:
         int observations = 0;
     };
 
+    static DocumentOutcome outcomeOf(const Document& document);
     void countItems(const Json& packet);
     void printAccount(std::FILE* out, int64_t firstTimestampUs) const;
 
+    const bool m_keepPackets;
     mutable std::mutex m_mutex;
     std::map<int64_t, Document> m_documents; //< By pass timestamp.
     int64_t m_latestPassTimestampUs = -1;

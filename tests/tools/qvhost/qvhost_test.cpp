@@ -1,15 +1,12 @@
 // qvhost run as an integrator runs it: its exit status, the JSON lines of the packets, its messages.
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <stdlib.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -19,59 +16,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "qvhost_run.h"
+
 namespace {
 
-using Json = nlohmann::json;
+using qvhost_test::Json;
+using qvhost_test::QvhostRun;
+using qvhost_test::runDirectory;
+using qvhost_test::runQvhost;
 
 const std::string kDataDir = QV_TEST_DATA_DIR;
-
-struct QvhostRun
-{
-    int status = -1;
-    std::vector<Json> packets;
-    std::string printed;
-    std::string messages;
-};
-
-std::string readText(const std::string& path)
-{
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-/**
- * A replay writes its packets to a file, the rest goes to the standard output; messages come from the standard error;
- * the plug-in's log goes to a file of its own.
- */
-/** A directory of this process's own, so that runs by other users or at the same time never share files. */
-const std::string& runDirectory()
-{
-    static const std::string directory = []
-    {
-        std::string pattern = testing::TempDir() + "qvhost_test.XXXXXX";
-        return mkdtemp(pattern.data()) ? pattern + "/" : testing::TempDir();
-    }();
-    return directory;
-}
-
-QvhostRun runQvhost(const std::string& arguments)
-{
-    const std::string& dir = runDirectory();
-    const std::string name = dir + testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::remove((name + ".jsonl").c_str());
-    const std::string output = arguments.rfind("replay", 0) == 0 ? " --output " + name + ".jsonl" : "";
-    const std::string command = std::string(QVHOST_PROGRAM) + " " + arguments + " --plugin-log " + name + ".log"
-        + output + " > " + name + ".stdout 2> " + name + ".stderr";
-    QvhostRun run;
-    const int status = std::system(command.c_str());
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream lines(name + ".jsonl");
-    for (std::string line; std::getline(lines, line);)
-        run.packets.push_back(Json::parse(line, nullptr, false));
-    run.printed = readText(name + ".stdout");
-    run.messages = readText(name + ".stderr");
-    return run;
-}
 
 /** The number after a label of the summary, or -1. */
 long summaryFigure(const std::string& messages, const std::string& label)
@@ -228,6 +182,26 @@ TEST(Qvhost, sameCameraObjectKeepsItsTrackFromDocumentToDocument)
     EXPECT_EQ(objects[1]["timestampUs"].get<int64_t>() - objects[0]["timestampUs"].get<int64_t>(), 100'000);
 }
 
+TEST(Qvhost, replayWritesEveryPacketEvenWhenItsTextIsNotUtf8)
+{
+    std::string scene = qvhost_test::readText(kDataDir + "/scene_people_and_vehicles.xml");
+    const std::string url = "snapshot/object_101.jpg";
+    ASSERT_NE(scene.find(url), std::string::npos);
+    const std::string strayByte = "\xFF";
+    scene.replace(scene.find(url), url.size(), "snapshot/object_" + strayByte + "101.jpg");
+    const QvhostRun run = runQvhost("replay --rate 10 " + writeTestFile("not_utf8.xml", scene));
+
+    ASSERT_EQ(run.status, 0) << run.messages;
+    const auto bestShots = packetsOfKind(run, "bestShot");
+    EXPECT_EQ(static_cast<long>(bestShots.size()), summaryFigure(run.messages, "bestShot")) << "no line lost";
+    std::vector<std::string> urls;
+    for (const Json& bestShot: bestShots)
+        urls.push_back(bestShot["imageUrl"]);
+    const std::string replacement = "\xEF\xBF\xBD";
+    const std::string expected = "http://127.0.0.1/snapshot/object_" + replacement + "101.jpg";
+    EXPECT_NE(std::find(urls.begin(), urls.end(), expected), urls.end()) << "the stray byte as U+FFFD";
+}
+
 TEST(Qvhost, manifestPrintsAndChecksTheThreeManifests)
 {
     const QvhostRun run = runQvhost("manifest");
@@ -250,6 +224,7 @@ TEST(Qvhost, badUseEndsInOneLineAndStatus2)
         {"replay --library /nonexistent/libqv.so " + document, "qvhost: cannot load the plug-in library: "},
         {"replay --vendor Other " + document, "qvhost: the engine does not accept vendor 'Other' model 'RMTL-5200'\n"},
         {"replay /nonexistent.xml", "qvhost: cannot read '/nonexistent.xml': no such file or directory\n"},
+        {"replay --report /nonexistent/report.html " + document, "qvhost: cannot write '/nonexistent/report.html'\n"},
         {"settings --camera-address 127.0.0.84 --set NOPE=1",
             "qvhost: --set: the settings model has no setting 'NOPE'\n"},
         {"settings --camera-address 127.0.0.84 --set AIX_LINE_ENABLE2",
