@@ -15,9 +15,10 @@
 namespace host_kit {
 
 /**
- * Pairs are indexed in insertion order, not in key order: the host promises no order, so a test
- * chooses one and sees whether the library depends on it. A key or value may be null, and count()
- * may report a chosen number (even a negative one); indices past the stored pairs give null.
+ * Pairs are indexed in insertion order, not in key order: the host promises no order, so whoever
+ * builds the map chooses one, and a test sees whether the library depends on it. A key or value may be
+ * null, and count() may report a chosen number (even a negative one); indices past the stored pairs
+ * give null.
  */
 class HostStringMap: public HostObject<tesh::sdk::IStringMap>
 {
