@@ -1,5 +1,7 @@
 // The host's own objects, written against the host view only: reference counting with a call log,
-// a string map, and a registry that watches the library's objects come and go.
+// a string map, and a registry that watches the library's objects come and go. They repeat the host
+// kit on purpose: written without the SDK headers, they check the binary contract from a declaration
+// of their own, so that a mistake in our headers cannot hide itself by being compiled on both sides.
 #pragma once
 
 #include <atomic>

@@ -7,8 +7,8 @@
 #include <memory>
 #include <thread>
 
-#include <host_double/device_info.h>
-#include <host_double/host_object.h>
+#include <host_kit/device_info.h>
+#include <host_kit/host_object.h>
 #include <plugin/device_agent.h>
 #include <tesh/sdk/analytics/i_custom_metadata_packet.h>
 #include <tesh/sdk/analytics/i_device_agent_handler.h>
@@ -27,7 +27,7 @@ void require(bool condition)
 }
 
 /** Holds exactly the fuzzer's bytes, with no terminating zero after them: a read past the end is a finding. */
-class ExactPacket: public test::HostObject<sdk::analytics::ICustomMetadataPacket>
+class ExactPacket: public host_kit::HostObject<sdk::analytics::ICustomMetadataPacket>
 {
 public:
     ExactPacket(int64_t timestampUs, const uint8_t* data, std::size_t size):
@@ -50,7 +50,7 @@ private:
 };
 
 /** Reads every object the way a host would: a dangling item, a bad text or a non-finite box is a finding. */
-class ReadingHandler: public test::HostObject<sdk::analytics::IDeviceAgentHandler>
+class ReadingHandler: public host_kit::HostObject<sdk::analytics::IDeviceAgentHandler>
 {
 public:
     void handleMetadata(sdk::analytics::IMetadataPacket* packet) override
@@ -73,7 +73,7 @@ qv::DeviceAgent& agent()
 {
     // One agent for the whole run, as a camera's agent lives across its documents; its state carries over.
     static qv::DeviceAgent* const agent = []() {
-        const auto info = sdk::makePtr<test::DeviceInfo>();
+        const auto info = sdk::makePtr<host_kit::DeviceInfo>();
         info->setId("fuzzed-camera");
         info->setUrl("http://127.0.0.1/");
         auto* created = new qv::DeviceAgent(info.get());

@@ -1,23 +1,10 @@
-// The host's description of the engine it created.
+// The host's description of the engine it created: the host kit's.
 #pragma once
 
-#include <host_double/host_object.h>
-#include <host_double/nullable_text.h>
-#include <tesh/sdk/analytics/i_engine_info.h>
+#include <host_kit/engine_info.h>
 
 namespace tesh::test {
 
-class EngineInfo: public HostObject<sdk::analytics::IEngineInfo>
-{
-public:
-    explicit EngineInfo(NullableText id = ""): m_id(std::move(id)) {}
-
-    const char* id() const override { return m_id.get(); }
-
-    void setId(NullableText id) { m_id = std::move(id); }
-
-private:
-    NullableText m_id;
-};
+using host_kit::EngineInfo;
 
 } // namespace tesh::test

@@ -1,50 +1,16 @@
-// A string map built by the host: settings values, action parameters, unit-test options.
+// A string map built by the host (the host kit's), and the test's shorthands for making one.
 #pragma once
 
 #include <initializer_list>
 #include <map>
-#include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include <host_double/host_object.h>
-#include <host_double/nullable_text.h>
+#include <host_kit/host_string_map.h>
 #include <tesh/sdk/helpers/ptr.h>
-#include <tesh/sdk/i_string_map.h>
 
 namespace tesh::test {
 
-/**
- * Pairs are indexed in insertion order, not in key order: the host promises no order, so a test
- * chooses one and sees whether the library depends on it. A key or value may be null, and count()
- * may report a chosen number (even a negative one); indices past the stored pairs give null.
- */
-class HostStringMap: public HostObject<sdk::IStringMap>
-{
-public:
-    using Pair = std::pair<NullableText, NullableText>;
-
-    HostStringMap() = default;
-    HostStringMap(std::initializer_list<Pair> pairs);
-
-    int count() const override;
-    const char* key(int index) const override;
-    const char* value(const char* key) const override;
-    const char* value(int index) const override;
-
-    /** Replaces the value of an equal non-null key in place, else appends the pair. */
-    void set(NullableText key, NullableText value);
-
-    void setReportedCount(int count) { m_reportedCount = count; }
-
-private:
-    const Pair* pairAt(int index) const;
-
-private:
-    std::vector<Pair> m_pairs;
-    std::optional<int> m_reportedCount;
-};
+using host_kit::HostStringMap;
 
 /** makePtr cannot forward a braced list of pairs. */
 inline sdk::Ptr<HostStringMap> makeHostStringMap(std::initializer_list<HostStringMap::Pair> pairs)
@@ -55,10 +21,7 @@ inline sdk::Ptr<HostStringMap> makeHostStringMap(std::initializer_list<HostStrin
 /** The pairs of a map built at run time, in key order. */
 inline sdk::Ptr<HostStringMap> makeHostStringMap(const std::map<std::string, std::string>& pairs)
 {
-    auto map = sdk::makePtr<HostStringMap>();
-    for (const auto& [key, value]: pairs)
-        map->set(key, value);
-    return map;
+    return sdk::adopt(new HostStringMap(pairs));
 }
 
 } // namespace tesh::test

@@ -1,12 +1,10 @@
-// The host's list of wanted metadata types; the library only looks at it, never into it.
+// The host's list of wanted metadata types: the host kit's.
 #pragma once
 
-#include <host_double/host_object.h>
-#include <tesh/sdk/analytics/i_metadata_types.h>
+#include <host_kit/metadata_types.h>
 
 namespace tesh::test {
 
-class MetadataTypes: public HostObject<sdk::analytics::IMetadataTypes>
-{};
+using host_kit::MetadataTypes;
 
 } // namespace tesh::test

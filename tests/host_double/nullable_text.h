@@ -1,29 +1,10 @@
-// Texts that a host object may hand out as null, for the hardening cases.
+// Texts that a host object may hand out as null, for the hardening cases: the host kit's.
 #pragma once
 
-#include <optional>
-#include <string>
+#include <host_kit/nullable_text.h>
 
 namespace tesh::test {
 
-/** Built from a text, or from nullptr or std::nullopt for a null text; the pointer lives with the object. */
-class NullableText
-{
-public:
-    NullableText(const char* text)
-    {
-        if (text)
-            m_text = text;
-    }
-
-    NullableText(std::string text): m_text(std::move(text)) {}
-    NullableText(std::nullopt_t) {}
-
-    const char* get() const { return m_text ? m_text->c_str() : nullptr; }
-    bool isNull() const { return !m_text; }
-
-private:
-    std::optional<std::string> m_text;
-};
+using host_kit::NullableText;
 
 } // namespace tesh::test

@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include <host_kit/custom_metadata_packet.h>
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include "custom_metadata_packet.h"
 #include "host_command.h"
 #include "host_error.h"
 #include "input_documents.h"
@@ -24,6 +24,7 @@
 namespace qvhost {
 namespace {
 
+using host_kit::CustomMetadataPacket;
 using namespace std::chrono_literals;
 
 /** Each calibration level shifts the metadata by this much; the plug-in applies it, qvhost only expects it. */
@@ -96,7 +97,8 @@ Clock::time_point pushAll(PluginSession& session, const std::vector<InputDocumen
         if (options.rate > 0)
             std::this_thread::sleep_until(begin + std::chrono::duration<double>(static_cast<double>(i) / options.rate));
         const int64_t timestampUs = options.startUs + static_cast<int64_t>(i) * options.stepUs;
-        const HostRef<CustomMetadataPacket> packet(new CustomMetadataPacket(timestampUs, documents[i].text));
+        const HostRef<CustomMetadataPacket> packet(
+            new CustomMetadataPacket(timestampUs, CustomMetadataPacket::kDefaultCodec, documents[i].text));
         const auto pushStart = Clock::now();
         statistics->pushStarting(timestampUs + shiftUs, hasContent(documents[i].text), pushStart);
         const std::string error = session.pushDataPacket(packet.get());

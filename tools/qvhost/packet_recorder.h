@@ -4,15 +4,15 @@
 #include <cstdio>
 #include <mutex>
 
+#include <host_kit/host_object.h>
 #include <tesh/sdk/analytics/i_device_agent_handler.h>
 
-#include "host_object.h"
 #include "replay_statistics.h"
 
 namespace qvhost {
 
 /** Called from the plug-in's workers; the lines of two packets never interleave. */
-class PacketRecorder: public HostObject<tesh::sdk::analytics::IDeviceAgentHandler>
+class PacketRecorder: public host_kit::HostObject<tesh::sdk::analytics::IDeviceAgentHandler>
 {
 public:
     /** Neither out nor statistics is owned; both must outlive every delivery. */

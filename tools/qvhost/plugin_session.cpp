@@ -1,30 +1,48 @@
 // Driving the plug-in through its exports and interface slots only, as the server does.
 #include "plugin_session.h"
 
-#include <tesh/sdk/analytics/i_metadata_types.h>
+#include <host_kit/device_info.h>
+#include <host_kit/engine_info.h>
+#include <host_kit/host_string_map.h>
+#include <host_kit/metadata_types.h>
 #include <tesh/sdk/i_lib_context.h>
 #include <tesh/sdk/i_settings_response.h>
 #include <tesh/sdk/result.h>
 
-#include "engine_info.h"
 #include "host_error.h"
 #include "platform.h"
-#include "string_map.h"
 
 namespace qvhost {
 
 using namespace tesh::sdk;
 using namespace tesh::sdk::analytics;
+using host_kit::CountingRegistry;
+using host_kit::DeviceInfo;
+using host_kit::EngineInfo;
+using host_kit::HostStringMap;
+using host_kit::MetadataTypes;
 
 namespace {
 
 /** The name the server gives the library's context: its module name. */
 constexpr char kLibraryName[] = "qv_analytics_plugin";
 
-/** The agent is told which metadata the server wants; this plug-in sends what its camera sends, whatever it is. */
-class MetadataTypes: public HostObject<IMetadataTypes>
+/** The server's name for the engine, which the engine puts in its log lines. */
+constexpr char kEngineId[] = "qvhost-engine";
+
+/** The camera as the server describes it to the engine; the server names a camera after its model. */
+HostRef<DeviceInfo> deviceInfoOf(const DeviceDescription& device)
 {
-};
+    HostRef<DeviceInfo> info(new DeviceInfo());
+    info->setId(device.id);
+    info->setVendor(device.vendor);
+    info->setModel(device.model);
+    info->setName(device.model);
+    info->setUrl(device.url);
+    info->setLogin(device.login);
+    info->setPassword(device.password);
+    return info;
+}
 
 /** The error's message, released as the server releases it after reading; empty for success. */
 std::string takeErrorText(Error* error)
@@ -107,7 +125,7 @@ PluginSession::PluginSession(const std::string& libraryPath)
     const std::string error = takeErrorText(&engine.error);
     if (!m_engine || !error.empty())
         throw HostError(kBadUse, "the plug-in made no engine: " + error);
-    const HostRef<EngineInfo> engineInfo(new EngineInfo());
+    const HostRef<EngineInfo> engineInfo(new EngineInfo(kEngineId));
     m_engine->setEngineInfo(engineInfo.get());
 }
 
@@ -133,11 +151,11 @@ std::string PluginSession::agentManifest() const
 
 IConsumingDeviceAgent* PluginSession::obtainAgent(const DeviceDescription& device, IDeviceAgentHandler* handler)
 {
-    const HostRef<DeviceInfo> info(new DeviceInfo(device));
+    const HostRef<DeviceInfo> info = deviceInfoOf(device);
     if (!m_engine->isCompatible(info.get()))
     {
-        throw HostError(kBadUse,
-            "the engine does not accept vendor '" + device.vendor + "' model '" + device.model + "'");
+        throw HostError(
+            kBadUse, "the engine does not accept vendor '" + device.vendor + "' model '" + device.model + "'");
     }
     Result<IDeviceAgent*> agent;
     m_engine->obtainDeviceAgent(&agent, info.get());
@@ -148,6 +166,7 @@ IConsumingDeviceAgent* PluginSession::obtainAgent(const DeviceDescription& devic
         throw HostError(kBadUse, "the engine made no device agent: " + error);
 
     m_agent->setHandler(handler);
+    // The agent is told which metadata the server wants; this plug-in sends what its camera sends, whatever it is.
     const HostRef<MetadataTypes> types(new MetadataTypes());
     Result<void> needed;
     m_agent->neededMetadataTypes(&needed, types.get());
@@ -157,7 +176,7 @@ IConsumingDeviceAgent* PluginSession::obtainAgent(const DeviceDescription& devic
 
 SettingsReply PluginSession::deliverSettings(const SettingValues& values)
 {
-    const HostRef<StringMap> settings(new StringMap(values));
+    const HostRef<HostStringMap> settings(new HostStringMap(values));
     Result<ISettingsResponse*> result;
     m_agent->doSetSettings(&result, settings.get());
     const HostRef<ISettingsResponse> response(result.value);

@@ -5,12 +5,12 @@
 #include <map>
 #include <string>
 
+#include <host_kit/counting_registry.h>
 #include <tesh/sdk/analytics/i_consuming_device_agent.h>
 #include <tesh/sdk/analytics/i_engine.h>
 #include <tesh/sdk/analytics/i_plugin.h>
 
-#include "counting_registry.h"
-#include "device_info.h"
+#include "device_description.h"
 #include "host_ref.h"
 #include "settings_reply.h"
 
@@ -52,7 +52,8 @@ public:
 
 private:
     std::string m_sdkVersion;
-    CountingRegistry* m_registry = nullptr; //< Owned by the library context, which lives until the process ends.
+    // Owned by the library context, which lives until the process ends.
+    host_kit::CountingRegistry* m_registry = nullptr;
     HostRef<tesh::sdk::analytics::IPlugin> m_plugin;
     HostRef<tesh::sdk::analytics::IEngine> m_engine;
     HostRef<tesh::sdk::analytics::IConsumingDeviceAgent> m_agent;

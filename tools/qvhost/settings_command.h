@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "device_info.h"
+#include "device_description.h"
 #include "host_command.h"
 
 namespace qvhost {

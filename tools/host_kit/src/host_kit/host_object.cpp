@@ -1,7 +1,7 @@
-// Reference counting for the objects the host double hands to the library.
+// Reference counting for the objects a host lends to the plug-in, as the server counts its own.
 #include "host_object.h"
 
-namespace tesh::test {
+namespace host_kit {
 
 namespace {
 
@@ -32,4 +32,4 @@ int liveHostObjectCount()
     return hostObjectCount().load();
 }
 
-} // namespace tesh::test
+} // namespace host_kit

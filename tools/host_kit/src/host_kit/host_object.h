@@ -1,13 +1,27 @@
-// Reference counting for the objects qvhost lends to the plug-in, as the server counts its own.
+// Reference counting for the objects a host lends to the plug-in, as the server counts its own.
 #pragma once
 
 #include <atomic>
 
 #include <tesh/sdk/i_ref_countable.h>
 
-namespace qvhost {
+namespace host_kit {
 
-/** Born with one reference, deleted at zero; answers every id of its interface's levels. */
+namespace detail {
+
+void hostObjectBorn();
+void hostObjectDied();
+
+} // namespace detail
+
+/** Host objects alive in this process; lets the host see that the plug-in let go of what it was lent. */
+int liveHostObjectCount();
+
+/**
+ * Counts like the library's own objects (born with 1, deleted at 0, queries walk the interface's levels) but
+ * never tells the library's registry: these objects belong to the host, and counting them there would hide the
+ * library's own leaks.
+ */
 template<class Interface>
 class HostObject: public Interface
 {
@@ -23,6 +37,7 @@ public:
         return const_cast<HostObject*>(this);
     }
 
+    // A new reference is taken through one already held, so the increment orders nothing.
     int addRef() const override { return m_refCount.fetch_add(1, std::memory_order_relaxed) + 1; }
 
     int releaseRef() const override
@@ -34,12 +49,14 @@ public:
         return newCount;
     }
 
+    int refCount() const { return m_refCount.load(); }
+
 protected:
-    HostObject() = default;
-    ~HostObject() override = default;
+    HostObject() { detail::hostObjectBorn(); }
+    ~HostObject() override { detail::hostObjectDied(); }
 
 private:
     mutable std::atomic<int> m_refCount{1};
 };
 
-} // namespace qvhost
+} // namespace host_kit

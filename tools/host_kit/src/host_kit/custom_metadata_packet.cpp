@@ -1,7 +1,7 @@
 // The host's packet of camera metadata, as pushed to a device agent.
 #include "custom_metadata_packet.h"
 
-namespace tesh::test {
+namespace host_kit {
 
 CustomMetadataPacket::CustomMetadataPacket(int64_t timestampUs, NullableText codec, std::optional<std::string> data):
     m_timestampUs(timestampUs),
@@ -21,4 +21,4 @@ int CustomMetadataPacket::dataSize() const
     return m_data ? static_cast<int>(m_data->size()) : 0;
 }
 
-} // namespace tesh::test
+} // namespace host_kit

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-namespace tesh::test {
+namespace host_kit {
 
 namespace {
 
@@ -18,6 +18,12 @@ HostStringMap::HostStringMap(std::initializer_list<Pair> pairs)
 {
     for (const Pair& pair: pairs)
         set(pair.first, pair.second);
+}
+
+HostStringMap::HostStringMap(const std::map<std::string, std::string>& pairs)
+{
+    for (const auto& [key, value]: pairs)
+        set(key, value);
 }
 
 int HostStringMap::count() const
@@ -72,4 +78,4 @@ const HostStringMap::Pair* HostStringMap::pairAt(int index) const
     return &m_pairs[static_cast<size_t>(index)];
 }
 
-} // namespace tesh::test
+} // namespace host_kit
