@@ -103,6 +103,7 @@ public:
     ParameterTable& table() { return m_table; }
     const RequestLog& log() const { return m_log; }
     ConnectionCounts connectionCounts() const { return m_connections.counts(); }
+    FaultPlan& faults() { return m_faults; }
 
 private:
     using Verdict = DigestAuthenticator::Verdict;
@@ -493,6 +494,14 @@ std::string CameraSimulator::parameter(const std::string& name) const
 void CameraSimulator::setParameter(const std::string& name, const std::string& value)
 {
     m_server->table().set(name, value);
+}
+
+bool CameraSimulator::setParameterFaults(ParameterFaults faults, std::string* errorMessage)
+{
+    if (!validateParameterFaults(faults, errorMessage))
+        return false;
+    m_server->faults().setParameterFaults(std::move(faults));
+    return true;
 }
 
 std::string loopbackAddressForTest(int n)

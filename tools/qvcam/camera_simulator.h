@@ -54,6 +54,12 @@ public:
     /** Stores without checks: any name, any value (see ParameterTable::set). */
     void setParameter(const std::string& name, const std::string& value);
 
+    /**
+     * In place of the faults by name given so far, for the requests from now on; false with a reason
+     * (and nothing changed) for a name the camera does not know or a status it does not offer.
+     */
+    bool setParameterFaults(ParameterFaults faults, std::string* errorMessage);
+
 private:
     class Server;
     std::unique_ptr<Server> m_server;

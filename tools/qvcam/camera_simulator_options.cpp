@@ -42,7 +42,9 @@ bool shareInRange(double share)
     return share >= 0 && share <= 1;
 }
 
-bool checkParameterFaults(const ParameterFaults& faults, std::string* errorMessage)
+} // namespace
+
+bool validateParameterFaults(const ParameterFaults& faults, std::string* errorMessage)
 {
     const ParameterTable factory;
     for (const ParameterStatus& status: faults.statuses)
@@ -63,8 +65,6 @@ bool checkParameterFaults(const ParameterFaults& faults, std::string* errorMessa
     }
     return true;
 }
-
-} // namespace
 
 const char* surplusConnectionsName(SurplusConnections mode)
 {
@@ -97,7 +97,7 @@ bool validateOptions(const CameraSimulatorOptions& options, std::string* errorMe
     }
     if (!shareInRange(options.garbageShare) || !shareInRange(options.dropShare))
         return fail("fault shares are within 0..1", errorMessage);
-    return checkParameterFaults(options.parameterFaults, errorMessage);
+    return validateParameterFaults(options.parameterFaults, errorMessage);
 }
 
 } // namespace qvcam

@@ -89,4 +89,7 @@ constexpr size_t kMaxTrailingBlanks = 1024;
 /** False with one line saying which option is wrong and why. */
 bool validateOptions(const CameraSimulatorOptions& options, std::string* errorMessage);
 
+/** Names the camera knows and statuses it offers; false with one line saying which is wrong. */
+bool validateParameterFaults(const ParameterFaults& faults, std::string* errorMessage);
+
 } // namespace qvcam

@@ -101,13 +101,22 @@ FaultPlan::FaultPlan(double garbageShare, double dropShare, unsigned seed, Param
 
 FaultDecision FaultPlan::decide(const std::vector<std::string>& parameters, bool isWrite)
 {
-    const FaultDecision named = byName(parameters, isWrite);
-    if (named.fault != Fault::none)
-        return named;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const FaultDecision named = byNameLocked(parameters, isWrite);
+        if (named.fault != Fault::none)
+            return named;
+    }
     return {draw(), 0};
 }
 
-FaultDecision FaultPlan::byName(const std::vector<std::string>& parameters, bool isWrite) const
+void FaultPlan::setParameterFaults(ParameterFaults parameterFaults)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_parameterFaults = std::move(parameterFaults);
+}
+
+FaultDecision FaultPlan::byNameLocked(const std::vector<std::string>& parameters, bool isWrite) const
 {
     for (const ParameterStatus& status: m_parameterFaults.statuses)
     {

@@ -67,6 +67,9 @@ public:
      */
     FaultDecision decide(const std::vector<std::string>& parameters, bool isWrite);
 
+    /** In place of the faults by name given so far: a camera that refuses now may accept later. */
+    void setParameterFaults(ParameterFaults parameterFaults);
+
     Fault draw();
 
     /** Printable text of random length without "=", line end or capital letters. */
@@ -74,13 +77,13 @@ public:
 
 private:
     double nextUniform();
-    FaultDecision byName(const std::vector<std::string>& parameters, bool isWrite) const;
+    FaultDecision byNameLocked(const std::vector<std::string>& parameters, bool isWrite) const;
 
     std::mutex m_mutex;
     std::mt19937 m_random;
     double m_garbageShare;
     double m_dropShare;
-    const ParameterFaults m_parameterFaults;
+    ParameterFaults m_parameterFaults;
 };
 
 } // namespace qvcam

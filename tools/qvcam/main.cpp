@@ -15,8 +15,8 @@ namespace {
 /** A command line the program cannot run with: one line on the standard error. */
 constexpr int kExitBadUse = 2;
 
-/** The repeatable per-parameter options, as given, taken apart once the command line is read. */
-struct ParameterFaultTexts
+/** The options given as texts (per parameter, or a mode), taken apart once the command line is read. */
+struct OptionTexts
 {
     std::vector<std::string> statuses;
     std::vector<std::string> writeStatuses;
@@ -57,7 +57,7 @@ void addServiceOptions(CLI::App* app, qvcam::CameraSimulatorOptions* options)
         ->check(CLI::Range(1, qvcam::kMaxSeconds));
 }
 
-void addConnectionOptions(CLI::App* app, qvcam::CameraSimulatorOptions* options, ParameterFaultTexts* texts)
+void addConnectionOptions(CLI::App* app, qvcam::CameraSimulatorOptions* options, OptionTexts* texts)
 {
     app->add_option("--max-connections", options->maxConnections,
            "serve at most this many connections at once, the others as --surplus says; 0: no cap")
@@ -78,7 +78,7 @@ void addConnectionOptions(CLI::App* app, qvcam::CameraSimulatorOptions* options,
         ->check(CLI::Range(1, qvcam::kMaxSeconds));
 }
 
-void addFaultOptions(CLI::App* app, qvcam::CameraSimulatorOptions* options, ParameterFaultTexts* texts)
+void addFaultOptions(CLI::App* app, qvcam::CameraSimulatorOptions* options, OptionTexts* texts)
 {
     const std::string statuses = qvcam::offeredErrorStatuses();
     app->add_option("--status", texts->statuses,
@@ -121,8 +121,7 @@ bool parseParameterStatus(const std::string& text, bool writesOnly, qvcam::Param
     return true;
 }
 
-bool takeParameterFaults(
-    const ParameterFaultTexts& texts, qvcam::CameraSimulatorOptions* options, std::string* errorMessage)
+bool takeOptionTexts(const OptionTexts& texts, qvcam::CameraSimulatorOptions* options, std::string* errorMessage)
 {
     const std::pair<const std::vector<std::string>*, bool> lists[]
         = {{&texts.statuses, false}, {&texts.writeStatuses, true}};
@@ -173,7 +172,7 @@ int main(int argc, char** argv)
         "Simulated camera parameter interface (ReadParam/WriteParam with digest authentication). "
         "Connections are kept open for further requests."};
     qvcam::CameraSimulatorOptions options;
-    ParameterFaultTexts texts;
+    OptionTexts texts;
     addServiceOptions(&app, &options);
     addConnectionOptions(&app, &options, &texts);
     addFaultOptions(&app, &options, &texts);
@@ -191,7 +190,7 @@ int main(int argc, char** argv)
         return kExitBadUse;
     }
     std::string errorMessage;
-    if (!takeParameterFaults(texts, &options, &errorMessage))
+    if (!takeOptionTexts(texts, &options, &errorMessage))
     {
         std::cerr << "qvcam: " << errorMessage << std::endl;
         return kExitBadUse;

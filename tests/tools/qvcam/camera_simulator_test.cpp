@@ -517,7 +517,7 @@ struct FaultCase
     const char* reason;
 };
 
-TEST(CameraSimulator, faultsByParameterAnswerTheirStatusOrErrorAndKeepTheStoredValue)
+TEST(CameraSimulator, faultsByParameterAnswerTheirStatusOrErrorKeepTheStoredValueAndCanBeLifted)
 {
     CameraSimulatorOptions options = optionsForTest(38);
     options.parameterFaults.statuses = {{"AIX_CAR_SENSITIVITY", 404, false}, {"AIX_TAMPERING_ENABLE", 403, false},
@@ -566,10 +566,19 @@ TEST(CameraSimulator, faultsByParameterAnswerTheirStatusOrErrorAndKeepTheStoredV
         EXPECT_EQ(camera.parameter(c.parameter), c.valueAfter);
     }
 
-    CameraSimulatorOptions misspelt = optionsForTest(38);
-    misspelt.parameterFaults.statuses = {{"AIX_CAR_SENSITIVTY", 404, false}};
     std::string error;
-    EXPECT_FALSE(CameraSimulator(misspelt).start(&error));
+    ParameterFaults misspelt;
+    misspelt.refusedWrites = {"AIX_PERSON_SENSITIVTY"};
+    EXPECT_FALSE(camera.setParameterFaults(misspelt, &error));
+    EXPECT_NE(error.find("AIX_PERSON_SENSITIVTY"), std::string::npos) << error;
+    EXPECT_EQ(client.get(writePath("AIX_PERSON_SENSITIVITY", "3")).body, "Error\r\n") << "a refused change keeps them";
+    ASSERT_TRUE(camera.setParameterFaults({}, &error)) << error;
+    EXPECT_EQ(client.get(writePath("AIX_PERSON_SENSITIVITY", "3")).body, "Ok\r\n") << "lifted, the write is taken";
+    EXPECT_EQ(client.get(readPath("AIX_CAR_SENSITIVITY")).body, "AIX_CAR_SENSITIVITY=0\r\n");
+
+    CameraSimulatorOptions misspeltAtStart = optionsForTest(38);
+    misspeltAtStart.parameterFaults.statuses = {{"AIX_CAR_SENSITIVTY", 404, false}};
+    EXPECT_FALSE(CameraSimulator(misspeltAtStart).start(&error));
     EXPECT_NE(error.find("AIX_CAR_SENSITIVTY"), std::string::npos) << error;
 }
 
