@@ -9,9 +9,6 @@
 #include <cstdio>
 
 #include <microhttpd.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "digest_authentication.h"
@@ -27,31 +24,47 @@ namespace {
 
 const char* const kRealm = "qvcam";
 const char* const kTextContent = "text/plain";
+const char* const kHtmlContent = "text/html";
 const std::string kUnauthorizedAnswer = "401 Unauthorized\r\n";
-const std::string kMethodNotAllowedAnswer = "Error\r\n";
+/** The camera's one word for every request it will not carry out. */
+const std::string kErrorAnswer = "Error\r\n";
 constexpr int kHttpUnauthorized = 401;
 constexpr int kHttpMethodNotAllowed = 405;
 constexpr char kPaddingByte = 'x';
-
-/** Connections whose client went quiet are closed after this long, freeing their threads. */
-constexpr unsigned int kIdleTimeoutS = 30;
-/** One thread per connection: 337 for a full read, with room for several agents on one camera. */
-constexpr unsigned int kConnectionLimit = 1024;
+const char* const kSurplusFault = "surplus";
 
 struct Request
 {
     std::string target; //< As received: the digest covers it.
     std::string path;
     std::string query;
+    uint64_t connection = 0;
+    /** The headers are in; the answer waits for the whole request, else the library closes the connection. */
+    bool headersReceived = false;
 };
 
-Request splitUri(const char* uri)
+Request splitUri(const char* uri, uint64_t connection)
 {
     const std::string text = uri != nullptr ? uri : "";
     const size_t question = text.find('?');
     if (question == std::string::npos)
-        return {text, text, {}};
-    return {text, text.substr(0, question), text.substr(question + 1)};
+        return {text, text, {}, connection, false};
+    return {text, text.substr(0, question), text.substr(question + 1), connection, false};
+}
+
+/** Set when the library took the connection on, until it is closed. */
+ServedConnection* servedConnection(MHD_Connection* connection)
+{
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info != nullptr ? static_cast<ServedConnection*>(info->socket_context) : nullptr;
+}
+
+std::vector<std::string> parameterNames(const std::string& query)
+{
+    std::vector<std::string> names;
+    for (const QueryField& field: requestParameters(query))
+        names.push_back(field.name);
+    return names;
 }
 
 /** The padding lengthens the last line, so that the client sees one over-long value. */
@@ -75,8 +88,10 @@ class CameraSimulator::Server
 public:
     explicit Server(CameraSimulatorOptions options):
         m_options(std::move(options)),
-        m_authenticator(kRealm, m_options.user, m_options.password),
-        m_faults(m_options.garbageShare, m_options.dropShare, m_options.seed)
+        m_authenticator(kRealm, m_options.user, m_options.password, std::chrono::seconds(m_options.nonceLifetimeS)),
+        m_faults(m_options.garbageShare, m_options.dropShare, m_options.seed, m_options.parameterFaults),
+        m_connections(m_options.maxConnections, m_options.surplusConnections, m_options.keepAliveRequests),
+        m_style{m_options.trailingBlanks, m_options.multiLineAnswers}
     {}
 
     ~Server() { stop(); }
@@ -87,10 +102,13 @@ public:
     int port() const { return m_port; }
     ParameterTable& table() { return m_table; }
     const RequestLog& log() const { return m_log; }
+    ConnectionCounts connectionCounts() const { return m_connections.counts(); }
+    FaultPlan& faults() { return m_faults; }
 
 private:
     using Verdict = DigestAuthenticator::Verdict;
 
+    static MHD_Result acceptsConnection(void* self, const sockaddr* address, socklen_t addressLength);
     static void* onRequestStarted(void* self, const char* uri, MHD_Connection* connection);
     static MHD_Result onRequest(void* self,
         MHD_Connection* connection,
@@ -108,14 +126,19 @@ private:
 
     MHD_Result serve(MHD_Connection* connection, const Request& request, const std::string& method);
     MHD_Result serveAuthenticated(MHD_Connection* connection, const Request& request);
+    MHD_Result serveFault(MHD_Connection* connection, const Request& request, const FaultDecision& decision);
     Verdict authenticate(MHD_Connection* connection, const Request& request, const std::string& method);
 
     /** False when stop() came first. */
     bool waitUnlessStopping(std::chrono::milliseconds duration);
     MHD_Result closeWithoutAnswer(const Request& request, const char* fault);
-    MHD_Result sendAnswer(MHD_Connection* connection, int status, const std::string& body);
+    MHD_Result sendAnswer(
+        MHD_Connection* connection, int status, const std::string& body, const char* contentType = kTextContent);
     MHD_Result sendChallenge(MHD_Connection* connection, bool staleNonce);
-    MHD_Response* makeResponse(const std::string& body) const;
+    MHD_Result queue(MHD_Connection* connection, int status, MHD_Response* response);
+    MHD_Response* makeResponse(const std::string& body, const char* contentType) const;
+    /** Reset mode: surplus connections are reset by the listening socket's setting, served ones end in order. */
+    bool resetsSurplus() const;
     void record(const Request& request, int status, const std::string& fault, const std::string& answer);
 
     const CameraSimulatorOptions m_options;
@@ -123,6 +146,8 @@ private:
     ParameterTable m_table;
     RequestLog m_log;
     FaultPlan m_faults;
+    ConnectionPolicy m_connections;
+    const AnswerStyle m_style;
     bool m_parametersLoaded = false;
     MHD_Daemon* m_daemon = nullptr;
     int m_port = -1;
@@ -139,6 +164,8 @@ bool CameraSimulator::Server::start(std::string* errorMessage)
 {
     if (m_daemon != nullptr)
         return true;
+    if (!validateOptions(m_options, errorMessage))
+        return false;
     if (!m_parametersLoaded && !m_options.parametersFile.empty()
         && !loadParametersFile(m_options.parametersFile, &m_table, errorMessage))
     {
@@ -150,17 +177,25 @@ bool CameraSimulator::Server::start(std::string* errorMessage)
     const int listener = openListenSocket(m_options.address, m_options.port, errorMessage);
     if (listener < 0)
         return false;
+    if (resetsSurplus() && !setResetOnClose(listener, true))
+    {
+        ::close(listener);
+        if (errorMessage != nullptr)
+            *errorMessage = "cannot make surplus connections reset on " + m_options.address;
+        return false;
+    }
     {
         const std::lock_guard<std::mutex> lock(m_stopMutex);
         m_stopping = false;
     }
     m_daemon = MHD_start_daemon(
-        MHD_USE_AUTO | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_ERROR_LOG, 0, nullptr,
-        nullptr, &Server::onRequest, this, MHD_OPTION_EXTERNAL_LOGGER, &Server::onLibraryMessage, this,
-        MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener), MHD_OPTION_URI_LOG_CALLBACK,
-        &Server::onRequestStarted, this, MHD_OPTION_NOTIFY_COMPLETED, &Server::onRequestCompleted, this,
-        MHD_OPTION_NOTIFY_CONNECTION, &Server::onConnection, this, MHD_OPTION_CONNECTION_TIMEOUT, kIdleTimeoutS,
-        MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit, MHD_OPTION_END);
+        MHD_USE_AUTO | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_ERROR_LOG, 0,
+        &Server::acceptsConnection, this, &Server::onRequest, this, MHD_OPTION_EXTERNAL_LOGGER,
+        &Server::onLibraryMessage, this, MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener),
+        MHD_OPTION_URI_LOG_CALLBACK, &Server::onRequestStarted, this, MHD_OPTION_NOTIFY_COMPLETED,
+        &Server::onRequestCompleted, this, MHD_OPTION_NOTIFY_CONNECTION, &Server::onConnection, this,
+        MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned int>(m_options.keepAliveIdleS), MHD_OPTION_CONNECTION_LIMIT,
+        static_cast<unsigned int>(kMaxConnections), MHD_OPTION_END);
     if (m_daemon == nullptr)
     {
         ::close(listener);
@@ -187,10 +222,24 @@ void CameraSimulator::Server::stop()
     m_log.closeFile();
 }
 
-void* CameraSimulator::Server::onRequestStarted(void* /*self*/, const char* uri, MHD_Connection* /*connection*/)
+bool CameraSimulator::Server::resetsSurplus() const
+{
+    return m_options.maxConnections > 0 && m_options.surplusConnections == SurplusConnections::reset;
+}
+
+MHD_Result CameraSimulator::Server::acceptsConnection(
+    void* self, const sockaddr* /*address*/, socklen_t /*addressLength*/)
+{
+    // Refused here, the connection is closed before its request is read; the listening socket's
+    // setting makes that close a reset.
+    return static_cast<Server*>(self)->m_connections.admitsAnother() ? MHD_YES : MHD_NO;
+}
+
+void* CameraSimulator::Server::onRequestStarted(void* /*self*/, const char* uri, MHD_Connection* connection)
 {
     // Parsing takes the query off the URL, and with it the camera's parameters in their order.
-    return new Request(splitUri(uri));
+    const ServedConnection* served = servedConnection(connection);
+    return new Request(splitUri(uri, served != nullptr ? served->id : 0));
 }
 
 void CameraSimulator::Server::onRequestCompleted(
@@ -201,16 +250,25 @@ void CameraSimulator::Server::onRequestCompleted(
 }
 
 void CameraSimulator::Server::onConnection(
-    void* /*self*/, MHD_Connection* connection, void** /*socketContext*/, MHD_ConnectionNotificationCode code)
+    void* self, MHD_Connection* connection, void** socketContext, MHD_ConnectionNotificationCode code)
 {
-    if (code != MHD_CONNECTION_NOTIFY_STARTED)
+    auto* server = static_cast<Server*>(self);
+    if (code == MHD_CONNECTION_NOTIFY_CLOSED)
+    {
+        server->m_connections.closed(std::unique_ptr<ServedConnection>(static_cast<ServedConnection*>(*socketContext)));
+        *socketContext = nullptr;
         return;
+    }
+    std::unique_ptr<ServedConnection> served = server->m_connections.opened();
     const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-    if (info == nullptr)
-        return;
-    // Without it, Nagle's algorithm and the client's delayed ACK hold a split answer back for ~40 ms.
-    const int on = 1;
-    ::setsockopt(info->connect_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
+    if (info != nullptr)
+    {
+        // The library writes headers and body apart; they must not wait for the client's acknowledgement.
+        setNoDelay(info->connect_fd);
+        if (server->resetsSurplus() && !served->surplus)
+            setResetOnClose(info->connect_fd, false);
+    }
+    *socketContext = served.release();
 }
 
 void CameraSimulator::Server::onLibraryMessage(void* self, const char* format, va_list arguments)
@@ -228,17 +286,31 @@ MHD_Result CameraSimulator::Server::onRequest(void* self,
     const char* method,
     const char* /*version*/,
     const char* /*uploadData*/,
-    size_t* /*uploadDataSize*/,
+    size_t* uploadDataSize,
     void** requestContext)
 {
-    const auto* request = static_cast<const Request*>(*requestContext);
+    auto* request = static_cast<Request*>(*requestContext);
     if (request == nullptr)
         return MHD_NO;
+    // An answer queued before the whole request is read makes the library close the connection after it.
+    if (!request->headersReceived)
+    {
+        request->headersReceived = true;
+        return MHD_YES;
+    }
+    if (*uploadDataSize != 0)
+    {
+        *uploadDataSize = 0; // The camera takes no request bodies.
+        return MHD_YES;
+    }
     return static_cast<Server*>(self)->serve(connection, *request, method != nullptr ? method : "");
 }
 
 MHD_Result CameraSimulator::Server::serve(MHD_Connection* connection, const Request& request, const std::string& method)
 {
+    const ServedConnection* served = servedConnection(connection);
+    if (served != nullptr && served->surplus)
+        return closeWithoutAnswer(request, kSurplusFault);
     if (m_options.neverAnswer)
     {
         // Recorded at once: the test that holds the client waiting wants to see that the request came.
@@ -250,8 +322,8 @@ MHD_Result CameraSimulator::Server::serve(MHD_Connection* connection, const Requ
         return closeWithoutAnswer(request, "");
     if (method != MHD_HTTP_METHOD_GET)
     {
-        record(request, kHttpMethodNotAllowed, {}, kMethodNotAllowedAnswer);
-        return sendAnswer(connection, kHttpMethodNotAllowed, kMethodNotAllowedAnswer);
+        record(request, kHttpMethodNotAllowed, {}, kErrorAnswer);
+        return sendAnswer(connection, kHttpMethodNotAllowed, kErrorAnswer);
     }
     const Verdict verdict = authenticate(connection, request, method);
     if (verdict != Verdict::granted)
@@ -264,18 +336,42 @@ MHD_Result CameraSimulator::Server::serve(MHD_Connection* connection, const Requ
 
 MHD_Result CameraSimulator::Server::serveAuthenticated(MHD_Connection* connection, const Request& request)
 {
-    const Fault fault = m_faults.draw();
-    if (fault == Fault::drop)
-        return closeWithoutAnswer(request, faultName(fault));
-    if (fault == Fault::garbage)
+    const bool isWrite = isWritePath(request.path);
+    if (isWrite && m_options.writeDelayMs > 0 && !waitUnlessStopping(std::chrono::milliseconds(m_options.writeDelayMs)))
     {
-        const std::string garbage = m_faults.garbage();
-        record(request, kHttpOk, faultName(fault), garbage);
-        return sendAnswer(connection, kHttpOk, garbage);
+        return closeWithoutAnswer(request, "");
     }
-    const InterfaceAnswer answer = answerParameterRequest(&m_table, request.path, request.query);
+    const FaultDecision decision = m_faults.decide(parameterNames(request.query), isWrite);
+    if (decision.fault != Fault::none)
+        return serveFault(connection, request, decision);
+    const InterfaceAnswer answer = answerParameterRequest(&m_table, request.path, request.query, m_style);
     record(request, answer.status, {}, answer.body);
     return sendAnswer(connection, answer.status, answer.body);
+}
+
+MHD_Result CameraSimulator::Server::serveFault(
+    MHD_Connection* connection, const Request& request, const FaultDecision& decision)
+{
+    const char* fault = faultName(decision.fault);
+    switch (decision.fault)
+    {
+        case Fault::none:
+        case Fault::drop: break;
+        case Fault::garbage: {
+            const std::string garbage = m_faults.garbage();
+            record(request, kHttpOk, fault, garbage);
+            return sendAnswer(connection, kHttpOk, garbage);
+        }
+        case Fault::status: {
+            const std::string page = errorPage(decision.status);
+            record(request, decision.status, fault, page);
+            return sendAnswer(connection, decision.status, page, kHtmlContent);
+        }
+        case Fault::refusal:
+            record(request, kHttpOk, fault, kErrorAnswer);
+            return sendAnswer(connection, kHttpOk, kErrorAnswer);
+    }
+    return closeWithoutAnswer(request, fault);
 }
 
 CameraSimulator::Server::Verdict CameraSimulator::Server::authenticate(
@@ -305,34 +401,43 @@ MHD_Result CameraSimulator::Server::closeWithoutAnswer(const Request& request, c
     return MHD_NO;
 }
 
-MHD_Result CameraSimulator::Server::sendAnswer(MHD_Connection* connection, int status, const std::string& body)
+MHD_Result CameraSimulator::Server::sendAnswer(
+    MHD_Connection* connection, int status, const std::string& body, const char* contentType)
 {
-    MHD_Response* response = makeResponse(body);
+    return queue(connection, status, makeResponse(body, contentType));
+}
+
+MHD_Result CameraSimulator::Server::sendChallenge(MHD_Connection* connection, bool staleNonce)
+{
+    MHD_Response* response = makeResponse(kUnauthorizedAnswer, kTextContent);
+    if (response != nullptr)
+    {
+        MHD_add_response_header(
+            response, MHD_HTTP_HEADER_WWW_AUTHENTICATE, m_authenticator.challenge(staleNonce).c_str());
+    }
+    return queue(connection, kHttpUnauthorized, response);
+}
+
+MHD_Result CameraSimulator::Server::queue(MHD_Connection* connection, int status, MHD_Response* response)
+{
     if (response == nullptr)
         return MHD_NO;
+    ServedConnection* served = servedConnection(connection);
+    // The library closes the connection once an answer saying so is sent.
+    if (served != nullptr && m_connections.countAnswer(served))
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
     const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned int>(status), response);
     MHD_destroy_response(response);
     return queued;
 }
 
-MHD_Result CameraSimulator::Server::sendChallenge(MHD_Connection* connection, bool staleNonce)
-{
-    MHD_Response* response = makeResponse(kUnauthorizedAnswer);
-    if (response == nullptr)
-        return MHD_NO;
-    MHD_add_response_header(response, MHD_HTTP_HEADER_WWW_AUTHENTICATE, m_authenticator.challenge(staleNonce).c_str());
-    const MHD_Result queued = MHD_queue_response(connection, kHttpUnauthorized, response);
-    MHD_destroy_response(response);
-    return queued;
-}
-
-MHD_Response* CameraSimulator::Server::makeResponse(const std::string& body) const
+MHD_Response* CameraSimulator::Server::makeResponse(const std::string& body, const char* contentType) const
 {
     std::string text = padded(body, m_options.answerPadding);
     MHD_Response* response = MHD_create_response_from_buffer(text.size(), text.data(), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr)
         return nullptr;
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kTextContent);
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, contentType);
     return response;
 }
 
@@ -343,12 +448,12 @@ void CameraSimulator::Server::record(
     const int64_t now = currentTimeMs();
     if (parameters.empty())
     {
-        m_log.append({now, request.path, {}, {}, status, fault, answer});
+        m_log.append({now, request.path, {}, {}, status, fault, answer, request.connection});
         return;
     }
     // The plug-in sends one parameter per request; a request with several gets one line for each.
     for (const QueryField& parameter: parameters)
-        m_log.append({now, request.path, parameter.name, parameter.value, status, fault, answer});
+        m_log.append({now, request.path, parameter.name, parameter.value, status, fault, answer, request.connection});
 }
 
 CameraSimulator::CameraSimulator(CameraSimulatorOptions options): m_server(std::make_unique<Server>(std::move(options)))
@@ -376,6 +481,11 @@ std::vector<ServedRequest> CameraSimulator::servedRequests() const
     return m_server->log().entries();
 }
 
+ConnectionCounts CameraSimulator::connectionCounts() const
+{
+    return m_server->connectionCounts();
+}
+
 std::string CameraSimulator::parameter(const std::string& name) const
 {
     return m_server->table().value(name);
@@ -384,6 +494,14 @@ std::string CameraSimulator::parameter(const std::string& name) const
 void CameraSimulator::setParameter(const std::string& name, const std::string& value)
 {
     m_server->table().set(name, value);
+}
+
+bool CameraSimulator::setParameterFaults(ParameterFaults faults, std::string* errorMessage)
+{
+    if (!validateParameterFaults(faults, errorMessage))
+        return false;
+    m_server->faults().setParameterFaults(std::move(faults));
+    return true;
 }
 
 std::string loopbackAddressForTest(int n)

@@ -1,40 +1,24 @@
 // A camera's HTTP parameter interface on loopback, with digest authentication (MD5, qop "auth") and
 // faults on request: the device that the settings tests and the demo talk to.
 //
-// Every request is recorded, digest challenges (status 401) included: a client with a fresh handle
-// leaves two records per request. Faults (garbage, drop) are drawn only for requests that passed the
-// authentication, so that a share is a share of the client's requests.
+// Connections are kept open for further requests (HTTP keep-alive), as a camera keeps them: a client
+// that reuses its connection is challenged once and then answered at the first try.
+//
+// Every request is recorded, digest challenges (status 401) included, with the number of its
+// connection: a client with a fresh handle leaves two records per request. Faults (garbage, drop, by
+// parameter) apply only to requests that passed the authentication, so that a share is a share of the
+// client's requests.
 #pragma once
 
-#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "camera_simulator_options.h"
+#include "connection_policy.h"
 #include "request_log.h"
 
 namespace qvcam {
-
-struct CameraSimulatorOptions
-{
-    std::string address = "127.0.0.1"; //< A loopback address (127.0.0.0/8); others are refused.
-    int port = 80; //< 0 picks a free port; see CameraSimulator::port().
-    std::string user = "admin";
-    std::string password = "admin";
-    std::string parametersFile; //< Optional JSON object NAME -> VALUE overriding the factory values.
-    std::string logFile; //< Optional: JSON lines of served requests are also appended here.
-    /** Before every answer, digest challenges included: a fresh digest request waits twice. */
-    int answerDelayMs = 0;
-    /** Share 0..1 of authenticated requests answered with garbage (status 200, no "="). */
-    double garbageShare = 0;
-    /** Share 0..1 of authenticated requests whose connection is closed without an answer. */
-    double dropShare = 0;
-    bool neverAnswer = false; //< Accept every request, then never answer it (until stop()).
-    bool refuseLogin = false; //< Every request gets 401 with a digest challenge, whatever the credentials.
-    /** Extra bytes ("x") lengthening the last line of every answer body: an over-long value. */
-    size_t answerPadding = 0;
-    unsigned seed = 1; //< For the fault shares, so that runs repeat.
-};
 
 class CameraSimulator
 {
@@ -45,8 +29,9 @@ public:
     CameraSimulator& operator=(const CameraSimulator&) = delete;
 
     /**
-     * Loads the parameters file (on the first start only) and listens. False with a reason when the
-     * file is unusable or the address cannot be bound (e.g. port 80 without privileges).
+     * Loads the parameters file (on the first start only) and listens. False with a reason when an
+     * option is out of its range (validateOptions), the file is unusable or the address cannot be bound
+     * (e.g. port 80 without privileges).
      */
     bool start(std::string* errorMessage);
 
@@ -59,11 +44,21 @@ public:
     /** The newest requests, oldest first. */
     std::vector<ServedRequest> servedRequests() const;
 
-    /** The current value; a live shape's piecewise text; empty text for an unknown name. */
+    /** The connections accepted so far, the surplus ones beyond the cap, the most served at once. */
+    ConnectionCounts connectionCounts() const;
+
+    /** The current value, as the last accepted write left it; a live shape's piecewise text; empty text for an unknown
+     * name. */
     std::string parameter(const std::string& name) const;
 
     /** Stores without checks: any name, any value (see ParameterTable::set). */
     void setParameter(const std::string& name, const std::string& value);
+
+    /**
+     * In place of the faults by name given so far, for the requests from now on; false with a reason
+     * (and nothing changed) for a name the camera does not know or a status it does not offer.
+     */
+    bool setParameterFaults(ParameterFaults faults, std::string* errorMessage);
 
 private:
     class Server;

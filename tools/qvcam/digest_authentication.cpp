@@ -13,8 +13,6 @@ namespace qvcam {
 
 namespace {
 
-/** A challenged client answers within a second; five minutes tolerates a paused debugger. */
-constexpr auto kNonceLifetime = std::chrono::minutes(5);
 /**
  * Nonces remembered at once: a full read of the plug-in's settings holds 337 handshakes open together;
  * eight times that leaves room for several agents before an unanswered challenge is forgotten.
@@ -193,10 +191,12 @@ std::string digestResponse(const DigestCredentials& credentials, const std::stri
         + credentials.qop + ":" + requestHash);
 }
 
-DigestAuthenticator::DigestAuthenticator(std::string realm, std::string user, std::string password):
+DigestAuthenticator::DigestAuthenticator(
+    std::string realm, std::string user, std::string password, std::chrono::seconds nonceLifetime):
     m_realm(std::move(realm)),
     m_user(std::move(user)),
     m_password(std::move(password)),
+    m_nonceLifetime(nonceLifetime),
     m_opaque(randomHex(16))
 {}
 
@@ -232,7 +232,7 @@ bool DigestAuthenticator::acceptNonceCount(const std::string& nonce, const std::
         return false;
     const std::lock_guard<std::mutex> lock(m_mutex);
     const auto state = m_nonces.find(nonce);
-    if (state == m_nonces.end() || std::chrono::steady_clock::now() - state->second.issued > kNonceLifetime)
+    if (state == m_nonces.end() || std::chrono::steady_clock::now() - state->second.issued > m_nonceLifetime)
         return false;
     if (countValue <= state->second.lastCount)
         return false;

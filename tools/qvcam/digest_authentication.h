@@ -40,6 +40,9 @@ bool parseDigestAuthorization(const std::string& header, DigestCredentials* cred
 std::string digestResponse(
     const DigestCredentials& credentials, const std::string& password, const std::string& method);
 
+/** A challenged client answers within a second; five minutes tolerates a paused debugger. */
+constexpr std::chrono::seconds kDefaultNonceLifetime = std::chrono::minutes(5);
+
 class DigestAuthenticator
 {
 public:
@@ -50,7 +53,11 @@ public:
         staleNonce, //< The right credentials with an unknown, expired or replayed nonce: challenge again.
     };
 
-    DigestAuthenticator(std::string realm, std::string user, std::string password);
+    /** A nonce older than its lifetime is stale: the right credentials with it get a fresh challenge. */
+    DigestAuthenticator(std::string realm,
+        std::string user,
+        std::string password,
+        std::chrono::seconds nonceLifetime = kDefaultNonceLifetime);
 
     /** authorization: the header's value, empty when absent; uri: the request target as received. */
     Verdict check(const std::string& authorization, const std::string& method, const std::string& uri);
@@ -72,6 +79,7 @@ private:
     const std::string m_realm;
     const std::string m_user;
     const std::string m_password;
+    const std::chrono::seconds m_nonceLifetime;
     const std::string m_opaque; //< Sent with every challenge and echoed by clients; nothing relies on it.
 
     std::mutex m_mutex;

@@ -1,8 +1,9 @@
-// Opening the listening socket.
+// Opening the listening socket, and the options of the connections.
 #include "listen_socket.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cerrno>
@@ -61,6 +62,19 @@ int openListenSocket(const std::string& address, int port, std::string* errorMes
     if (::listen(listener, kListenBacklog) != 0)
         return fail("cannot listen on " + where, listener, errorMessage);
     return listener;
+}
+
+bool setResetOnClose(int socket, bool on)
+{
+    // A zero linger time makes close() drop what is unsent and answer with a reset.
+    const linger resetOnClose{on ? 1 : 0, 0};
+    return ::setsockopt(socket, SOL_SOCKET, SO_LINGER, &resetOnClose, sizeof(resetOnClose)) == 0;
+}
+
+void setNoDelay(int socket)
+{
+    const int on = 1;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
 }
 
 int boundPort(int socket)

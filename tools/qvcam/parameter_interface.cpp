@@ -25,23 +25,45 @@ std::string actionOf(const std::vector<QueryField>& fields)
     return {};
 }
 
-std::string readLine(const ParameterTable& table, const std::string& name)
+/** Spaces and tabs, as firmware that pads its values into fixed columns leaves them. */
+const char* const kBlankPattern = "  \t";
+
+std::string valueLine(const std::string& name, const std::string& value, const AnswerStyle& style)
+{
+    return name + "=" + value + trailingBlanks(style.trailingBlanks) + kLineEnd;
+}
+
+/** A neighbour's line; nothing where there is no neighbour or it holds no value. */
+std::string neighbourLine(const ParameterTable& table, const std::string& name, const AnswerStyle& style)
+{
+    if (name.empty())
+        return {};
+    const ParameterTable::ReadResult result = table.read(name);
+    return result.outcome == ParameterTable::ReadOutcome::value ? valueLine(name, result.value, style) : "";
+}
+
+std::string readLines(const ParameterTable& table, const std::string& name, const AnswerStyle& style)
 {
     const ParameterTable::ReadResult result = table.read(name);
     switch (result.outcome)
     {
-        case ParameterTable::ReadOutcome::value: return name + "=" + result.value + kLineEnd;
+        case ParameterTable::ReadOutcome::value: break;
         case ParameterTable::ReadOutcome::noLiveShape: return kOkAnswer;
-        case ParameterTable::ReadOutcome::unknown: break;
+        case ParameterTable::ReadOutcome::unknown: return kErrorAnswer;
     }
-    return kErrorAnswer;
+    const std::string line = valueLine(name, result.value, style);
+    if (!style.neighbourLines)
+        return line;
+    const ParameterTable::Neighbours neighbours = table.namesAround(name);
+    return neighbourLine(table, neighbours.before, style) + line + neighbourLine(table, neighbours.after, style);
 }
 
-InterfaceAnswer answerRead(const ParameterTable& table, const std::vector<QueryField>& parameters)
+InterfaceAnswer answerRead(
+    const ParameterTable& table, const std::vector<QueryField>& parameters, const AnswerStyle& style)
 {
     std::string body;
     for (const QueryField& parameter: parameters)
-        body += readLine(table, parameter.name);
+        body += readLines(table, parameter.name, style);
     return {kHttpOk, body};
 }
 
@@ -71,12 +93,27 @@ std::vector<QueryField> withoutAction(const std::vector<QueryField>& fields)
 
 } // namespace
 
+std::string trailingBlanks(size_t count)
+{
+    const std::string pattern = kBlankPattern;
+    std::string blanks;
+    for (size_t i = 0; i < count; ++i)
+        blanks += pattern[i % pattern.size()];
+    return blanks;
+}
+
+bool isWritePath(const std::string& path)
+{
+    return path == kWritePath;
+}
+
 std::vector<QueryField> requestParameters(const std::string& query)
 {
     return withoutAction(parseQuery(query));
 }
 
-InterfaceAnswer answerParameterRequest(ParameterTable* table, const std::string& path, const std::string& query)
+InterfaceAnswer answerParameterRequest(
+    ParameterTable* table, const std::string& path, const std::string& query, const AnswerStyle& style)
 {
     const bool isRead = path == kReadPath;
     if (!isRead && path != kWritePath)
@@ -85,7 +122,7 @@ InterfaceAnswer answerParameterRequest(ParameterTable* table, const std::string&
     const std::vector<QueryField> parameters = withoutAction(fields);
     if (parameters.empty() || actionOf(fields) != (isRead ? kReadAction : kWriteAction))
         return {kHttpOk, kErrorAnswer};
-    return isRead ? answerRead(*table, parameters) : answerWrite(table, parameters);
+    return isRead ? answerRead(*table, parameters, style) : answerWrite(table, parameters);
 }
 
 } // namespace qvcam

@@ -1,6 +1,7 @@
 // The configuration memory and the effects of a write.
 #include "parameter_table.h"
 
+#include <iterator>
 #include <limits>
 
 #include "live_shape.h"
@@ -95,6 +96,19 @@ bool ParameterTable::knows(const std::string& name) const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_parameters.count(name) != 0 || m_liveShapes.count(name) != 0;
+}
+
+ParameterTable::Neighbours ParameterTable::namesAround(const std::string& name) const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    Neighbours neighbours;
+    const auto before = m_parameters.lower_bound(name);
+    if (before != m_parameters.begin())
+        neighbours.before = std::prev(before)->first;
+    const auto after = m_parameters.upper_bound(name);
+    if (after != m_parameters.end())
+        neighbours.after = after->first;
+    return neighbours;
 }
 
 void ParameterTable::storeLocked(const std::string& name, Entry* entry, const std::string& value)

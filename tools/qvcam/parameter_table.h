@@ -56,6 +56,15 @@ public:
 
     bool knows(const std::string& name) const;
 
+    struct Neighbours
+    {
+        std::string before; //< Empty at the start of the alphabet.
+        std::string after; //< Empty at its end.
+    };
+
+    /** The stored parameters named just before and just after the name, in alphabetical order. */
+    Neighbours namesAround(const std::string& name) const;
+
 private:
     struct Entry
     {

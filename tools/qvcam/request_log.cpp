@@ -32,6 +32,7 @@ std::string toJsonLine(const ServedRequest& request)
         {"status", request.status},
         {"fault", request.fault},
         {"answer", request.answer},
+        {"connection", request.connection},
     };
     return line.dump(-1, ' ', false, kInvalidUtf8);
 }

@@ -11,6 +11,7 @@
 
 namespace qvcam {
 
+/** One HTTP exchange, a digest challenge included; a request with several parameters has one per parameter. */
 struct ServedRequest
 {
     int64_t timeMs = 0; //< Milliseconds since the Unix epoch at the time the answer was decided.
@@ -20,9 +21,10 @@ struct ServedRequest
     int status = 0; //< The HTTP status sent; 0 when no answer was sent.
     std::string fault; //< "garbage", "drop", "never" for an injected fault, else empty.
     std::string answer; //< The body sent, without padding.
+    uint64_t connection = 0; //< The connection's number, from 1 in the order the camera accepted them.
 };
 
-/** One JSON object with the keys answer, fault, parameter, path, status, timeMs, value; no line end. */
+/** One JSON object with the keys answer, connection, fault, parameter, path, status, timeMs, value; no line end. */
 std::string toJsonLine(const ServedRequest& request);
 
 /** One JSON line per request, each ended by a line feed. */

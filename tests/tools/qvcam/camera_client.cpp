@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace qvcam::test {
 
@@ -22,40 +23,56 @@ bool initialiseLibcurlOnce()
 
 } // namespace
 
-HttpAnswer httpGet(const std::string& address, const std::string& path, const ClientOptions& options)
+CameraClient::CameraClient(std::string address, ClientOptions options):
+    m_address(std::move(address)),
+    m_options(std::move(options))
 {
-    HttpAnswer answer;
     if (!initialiseLibcurlOnce())
+        return;
+    m_handle = curl_easy_init();
+    if (m_handle == nullptr)
+        return;
+    if (m_options.authenticate)
     {
-        answer.code = CURLE_FAILED_INIT;
-        return answer;
-    }
-    CURL* handle = curl_easy_init();
-    if (handle == nullptr)
-    {
-        answer.code = CURLE_FAILED_INIT;
-        return answer;
-    }
-    const std::string url = "http://" + address + "/httpapi/" + path;
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    if (options.authenticate)
-    {
-        curl_easy_setopt(handle, CURLOPT_HTTPAUTH, CURLAUTH_DIGEST);
-        curl_easy_setopt(handle, CURLOPT_USERNAME, options.user.c_str());
-        curl_easy_setopt(handle, CURLOPT_PASSWORD, options.password.c_str());
+        curl_easy_setopt(m_handle, CURLOPT_HTTPAUTH, CURLAUTH_DIGEST);
+        curl_easy_setopt(m_handle, CURLOPT_USERNAME, m_options.user.c_str());
+        curl_easy_setopt(m_handle, CURLOPT_PASSWORD, m_options.password.c_str());
     }
     // Threads of the concurrency test share the process; time-outs must not use signals.
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, options.timeoutMs);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, options.timeoutMs);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &appendTo);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &answer.body);
-    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &appendTo);
-    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &answer.headers);
-    answer.code = curl_easy_perform(handle);
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &answer.status);
-    curl_easy_cleanup(handle);
+    curl_easy_setopt(m_handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_handle, CURLOPT_TIMEOUT_MS, m_options.timeoutMs);
+    curl_easy_setopt(m_handle, CURLOPT_CONNECTTIMEOUT_MS, m_options.timeoutMs);
+    curl_easy_setopt(m_handle, CURLOPT_FORBID_REUSE, m_options.connectionPerExchange ? 1L : 0L);
+    curl_easy_setopt(m_handle, CURLOPT_WRITEFUNCTION, &appendTo);
+    curl_easy_setopt(m_handle, CURLOPT_HEADERFUNCTION, &appendTo);
+}
+
+CameraClient::~CameraClient()
+{
+    if (m_handle != nullptr)
+        curl_easy_cleanup(m_handle);
+}
+
+HttpAnswer CameraClient::get(const std::string& path)
+{
+    HttpAnswer answer;
+    if (m_handle == nullptr)
+    {
+        answer.code = CURLE_FAILED_INIT;
+        return answer;
+    }
+    const std::string url = "http://" + m_address + "/httpapi/" + path;
+    curl_easy_setopt(m_handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(m_handle, CURLOPT_WRITEDATA, &answer.body);
+    curl_easy_setopt(m_handle, CURLOPT_HEADERDATA, &answer.headers);
+    answer.code = curl_easy_perform(m_handle);
+    curl_easy_getinfo(m_handle, CURLINFO_RESPONSE_CODE, &answer.status);
     return answer;
+}
+
+HttpAnswer httpGet(const std::string& address, const std::string& path, const ClientOptions& options)
+{
+    return CameraClient(address, options).get(path);
 }
 
 std::string readPath(const std::string& name)

@@ -19,6 +19,11 @@ struct ClientOptions
     std::string password = kTestPassword;
     long timeoutMs = 5000;
     bool authenticate = true; //< Off: a plain GET without credentials.
+    /**
+     * Closes the connection after every exchange, the digest challenge's included. libcurl resends a
+     * request once, on a new connection, when a connection it reused closes without an answer.
+     */
+    bool connectionPerExchange = false;
 };
 
 struct HttpAnswer
@@ -29,7 +34,25 @@ struct HttpAnswer
     std::string headers;
 };
 
-/** GET http://address/httpapi/ + path on port 80, the path sent unchanged. */
+/** One libcurl handle for many requests: it keeps its connection and its digest nonce, as the field facts say. */
+class CameraClient
+{
+public:
+    explicit CameraClient(std::string address, ClientOptions options = {});
+    ~CameraClient();
+    CameraClient(const CameraClient&) = delete;
+    CameraClient& operator=(const CameraClient&) = delete;
+
+    /** GET http://address/httpapi/ + path on port 80, the path sent unchanged. */
+    HttpAnswer get(const std::string& path);
+
+private:
+    const std::string m_address;
+    const ClientOptions m_options;
+    CURL* m_handle = nullptr;
+};
+
+/** GET with a handle of its own, as a client that starts afresh for every request. */
 HttpAnswer httpGet(const std::string& address, const std::string& path, const ClientOptions& options = {});
 
 std::string readPath(const std::string& name);

@@ -1,5 +1,5 @@
 // The simulated camera over HTTP, with libcurl asking as the plug-in does. Each test listens on port 80
-// of its own loopback address 127.0.0.N (N from 20 to 39 in this file) so that tests can run in parallel.
+// of its own loopback address 127.0.0.N (N from 20 to 39 in this folder) so that tests can run in parallel.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -196,11 +196,15 @@ TEST(CameraSimulator, dropShareClosesConnectionsWithoutAnAnswerAndWithoutClientR
     CameraSimulator camera(options);
     QVCAM_START_OR_SKIP(camera);
 
+    // libcurl resends a request once, on a new connection, when a connection it reused for the digest's
+    // second exchange closes without an answer; a connection per exchange leaves every drop to the client.
+    ClientOptions unreused;
+    unreused.connectionPerExchange = true;
     constexpr int kRequests = 200;
     int nothing = 0;
     for (int i = 0; i < kRequests; ++i)
     {
-        const HttpAnswer answer = httpGet(loopbackAddressForTest(25), readPath("AIX_CAR_SENSITIVITY"));
+        const HttpAnswer answer = httpGet(loopbackAddressForTest(25), readPath("AIX_CAR_SENSITIVITY"), unreused);
         if (answer.code == CURLE_GOT_NOTHING)
         {
             ++nothing;
@@ -314,6 +318,8 @@ TEST(CameraSimulator, everyRequestIsLoggedAsAJsonLineInMemoryAndInTheFile)
     EXPECT_EQ(served[3].parameter, "AIX_LINE_COUNTOSD_STRING0");
     EXPECT_EQ(served[3].value, "%L1% in");
     EXPECT_EQ(served[3].answer, "Ok\r\n");
+    EXPECT_EQ(served[0].connection, served[1].connection) << "the answer follows its challenge on one connection";
+    EXPECT_NE(served[1].connection, served[2].connection) << "a new handle opens a new connection";
 
     const std::string lines = fileContent(logPath);
     EXPECT_EQ(lines, toJsonLines(served));
@@ -325,11 +331,12 @@ TEST(CameraSimulator, everyRequestIsLoggedAsAJsonLineInMemoryAndInTheFile)
         const nlohmann::json parsed = nlohmann::json::parse(line, nullptr, false);
         ASSERT_TRUE(parsed.is_object()) << line;
         ASSERT_LT(index, served.size());
-        EXPECT_EQ(parsed.size(), 7U) << line;
+        EXPECT_EQ(parsed.size(), 8U) << line;
         EXPECT_EQ(parsed.value("parameter", ""), served[index].parameter);
         EXPECT_EQ(parsed.value("value", ""), served[index].value);
         EXPECT_EQ(parsed.value("status", -1), served[index].status);
         EXPECT_EQ(parsed.value("timeMs", int64_t{0}), served[index].timeMs);
+        EXPECT_EQ(parsed.value("connection", uint64_t{0}), served[index].connection);
         ++index;
     }
     EXPECT_EQ(index, served.size());
@@ -497,6 +504,133 @@ TEST(CameraSimulator, answerPaddingMakesTheValueLineOverLong)
     const std::string value = extractedValue(answer.body);
     EXPECT_EQ(value.size(), 30001U);
     EXPECT_EQ(value.front(), '3');
+}
+
+struct FaultCase
+{
+    std::string path;
+    long status;
+    std::string body; //< The whole answer, or for an HTML page a part of it.
+    std::string fault; //< As recorded.
+    std::string parameter;
+    std::string valueAfter; //< What the camera holds afterwards.
+    const char* reason;
+};
+
+TEST(CameraSimulator, faultsByParameterAnswerTheirStatusOrErrorKeepTheStoredValueAndCanBeLifted)
+{
+    CameraSimulatorOptions options = optionsForTest(38);
+    options.parameterFaults.statuses = {{"AIX_CAR_SENSITIVITY", 404, false}, {"AIX_TAMPERING_ENABLE", 403, false},
+        {"AIX_TAMPERING_SENSITIVITY", 500, true}};
+    options.parameterFaults.refusedWrites = {"AIX_PERSON_SENSITIVITY"};
+    CameraSimulator camera(options);
+    QVCAM_START_OR_SKIP(camera);
+    const std::string page = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">";
+    const std::string overLong(65, 'x');
+    const FaultCase cases[] = {
+        {readPath("AIX_CAR_SENSITIVITY"), 404, page, "status", "AIX_CAR_SENSITIVITY", "0",
+            "a parameter the firmware lacks: an HTML page with = in its meta tags"},
+        {writePath("AIX_CAR_SENSITIVITY", "2"), 404, "<title>404 Not Found</title>", "status", "AIX_CAR_SENSITIVITY",
+            "0", "its writes too"},
+        {readPath("AIX_TAMPERING_ENABLE"), 403, "<title>403 Forbidden</title>", "status", "AIX_TAMPERING_ENABLE", "1",
+            "a parameter this user may not see"},
+        {writePath("AIX_TAMPERING_SENSITIVITY", "2"), 500, "<title>500 Internal Server Error</title>", "status",
+            "AIX_TAMPERING_SENSITIVITY", "1", "a write the camera fails at"},
+        {readPath("AIX_TAMPERING_SENSITIVITY"), 200, "AIX_TAMPERING_SENSITIVITY=1\r\n", "", "AIX_TAMPERING_SENSITIVITY",
+            "1", "a status for writes leaves reads alone"},
+        {writePath("AIX_PERSON_SENSITIVITY", "3"), 200, "Error\r\n", "refusal", "AIX_PERSON_SENSITIVITY", "0",
+            "a refused write"},
+        {writePath("AIX_BICYCLE_SENSITIVITY", "3"), 200, "Ok\r\n", "", "AIX_BICYCLE_SENSITIVITY", "3",
+            "a parameter without a fault is written"},
+        {writePath("AIX_LINE_COUNTOSD_STRING1", overLong), 200, "Error\r\n", "", "AIX_LINE_COUNTOSD_STRING1", "%L2%",
+            "a text longer than the camera stores"},
+        {writePath("AIX_REGION_POSITION1", ""), 200, "Error\r\n", "", "AIX_REGION_POSITION1", "0",
+            "a figure without points"},
+        {writePath("AIX_REGION_POSITION1", "100,100,1001,100,500,500"), 200, "Error\r\n", "", "AIX_REGION_POSITION1",
+            "0", "a point outside the frame"},
+    };
+    CameraClient client(loopbackAddressForTest(38));
+    for (const FaultCase& c: cases)
+    {
+        SCOPED_TRACE(c.reason);
+        const HttpAnswer answer = client.get(c.path);
+        ASSERT_EQ(answer.code, CURLE_OK) << curl_easy_strerror(answer.code);
+        EXPECT_EQ(answer.status, c.status);
+        if (c.status == 200)
+            EXPECT_EQ(answer.body, c.body);
+        else
+            EXPECT_NE(answer.body.find(c.body), std::string::npos) << answer.body;
+        const bool html = answer.headers.find("Content-Type: text/html") != std::string::npos;
+        EXPECT_EQ(html, c.status != 200) << answer.headers;
+        EXPECT_EQ(camera.servedRequests().back().fault, c.fault);
+        EXPECT_EQ(camera.parameter(c.parameter), c.valueAfter);
+    }
+
+    std::string error;
+    ParameterFaults misspelt;
+    misspelt.refusedWrites = {"AIX_PERSON_SENSITIVTY"};
+    EXPECT_FALSE(camera.setParameterFaults(misspelt, &error));
+    EXPECT_NE(error.find("AIX_PERSON_SENSITIVTY"), std::string::npos) << error;
+    EXPECT_EQ(client.get(writePath("AIX_PERSON_SENSITIVITY", "3")).body, "Error\r\n") << "a refused change keeps them";
+    ASSERT_TRUE(camera.setParameterFaults({}, &error)) << error;
+    EXPECT_EQ(client.get(writePath("AIX_PERSON_SENSITIVITY", "3")).body, "Ok\r\n") << "lifted, the write is taken";
+    EXPECT_EQ(client.get(readPath("AIX_CAR_SENSITIVITY")).body, "AIX_CAR_SENSITIVITY=0\r\n");
+
+    CameraSimulatorOptions misspeltAtStart = optionsForTest(38);
+    misspeltAtStart.parameterFaults.statuses = {{"AIX_CAR_SENSITIVTY", 404, false}};
+    EXPECT_FALSE(CameraSimulator(misspeltAtStart).start(&error));
+    EXPECT_NE(error.find("AIX_CAR_SENSITIVTY"), std::string::npos) << error;
+}
+
+struct StyleCase
+{
+    size_t trailingBlanks;
+    bool multiLine;
+    std::string name;
+    std::string answer;
+    const char* reason;
+};
+
+TEST(CameraSimulator, answerStylesAddTrailingBlanksOrTheNeighbouringLines)
+{
+    const StyleCase cases[] = {
+        {3, false, "AIX_TAMPERING_ENABLE", "AIX_TAMPERING_ENABLE=1  \t\r\n", "blanks after the value"},
+        {0, true, "AIX_TAMPERING_ENABLE",
+            "AIX_TAMPERING_DURATION=3\r\nAIX_TAMPERING_ENABLE=1\r\nAIX_TAMPERING_SENSITIVITY=1\r\n",
+            "the line asked for between those named before and after it"},
+        {1, true, "AIX_TAMPERING_SENSITIVITY", "AIX_TAMPERING_ENABLE=1 \r\nAIX_TAMPERING_SENSITIVITY=1 \r\n",
+            "the last name has no line after it; blanks on every line"},
+        {2, true, "AIX_LINE_CURRENT_POSITION0", "Ok\r\n", "an unset live shape still answers Ok alone"},
+    };
+    for (const StyleCase& c: cases)
+    {
+        SCOPED_TRACE(c.reason);
+        CameraSimulatorOptions options = optionsForTest(39);
+        options.trailingBlanks = c.trailingBlanks;
+        options.multiLineAnswers = c.multiLine;
+        CameraSimulator camera(options);
+        QVCAM_START_OR_SKIP(camera);
+        EXPECT_EQ(httpGet(loopbackAddressForTest(39), readPath(c.name)).body, c.answer);
+        camera.stop();
+    }
+}
+
+TEST(CameraSimulator, writeDelayHoldsWritesAndNotReads)
+{
+    constexpr long kWriteDelayMs = 300;
+    CameraSimulatorOptions options = optionsForTest(23);
+    options.writeDelayMs = kWriteDelayMs;
+    CameraSimulator camera(options);
+    QVCAM_START_OR_SKIP(camera);
+    CameraClient client(loopbackAddressForTest(23));
+
+    auto asked = Clock::now();
+    EXPECT_EQ(client.get(readPath("AIX_TAMPERING_DURATION")).body, "AIX_TAMPERING_DURATION=3\r\n");
+    EXPECT_LT(elapsedMs(asked), kWriteDelayMs);
+    asked = Clock::now();
+    EXPECT_EQ(client.get(writePath("AIX_TAMPERING_DURATION", "10")).body, "Ok\r\n");
+    EXPECT_GE(elapsedMs(asked), kWriteDelayMs);
+    EXPECT_EQ(camera.parameter("AIX_TAMPERING_DURATION"), "10");
 }
 
 } // namespace

@@ -1,6 +1,8 @@
-// The seeded fault draws: shares honoured, sequences repeatable, garbage that never passes for an answer.
+// The fault plan: shares honoured, sequences repeatable, faults by name before the draws, garbage that never
+// passes for an answer.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,40 @@ TEST(FaultPlan, drawsFollowTheSharesAndRepeatWithTheSeed)
     {
         ASSERT_EQ(none.draw(), Fault::none);
         ASSERT_EQ(everything.draw(), Fault::drop) << "drops take precedence when the shares exceed 1";
+    }
+}
+
+TEST(FaultPlan, faultsByNameComeFirstAndLeaveTheDrawsToTheOtherRequests)
+{
+    ParameterFaults byName;
+    byName.statuses = {{"AIX_A", 404, false}, {"AIX_W", 500, true}};
+    byName.refusedWrites = {"AIX_W", "AIX_R"};
+    FaultPlan plan(0.5, 0, 9, byName);
+    FaultPlan drawsOnly(0.5, 0, 9);
+    struct Row
+    {
+        std::vector<std::string> parameters;
+        bool isWrite;
+        Fault fault; //< Fault::none: the next draw decides.
+        int status;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {{"AIX_A"}, false, Fault::status, 404, "a status for reads and writes"},
+        {{"AIX_A"}, true, Fault::status, 404, "a status for reads and writes"},
+        {{"AIX_W"}, false, Fault::none, 0, "a status for writes leaves reads to the draw"},
+        {{"AIX_W"}, true, Fault::status, 500, "a status goes before a refusal"},
+        {{"AIX_R"}, true, Fault::refusal, 0, "a refused write"},
+        {{"AIX_R"}, false, Fault::none, 0, "refusals are of writes only"},
+        {{"AIX_B", "AIX_A"}, false, Fault::status, 404, "any parameter named in the request"},
+        {{"AIX_B"}, true, Fault::none, 0, "no fault by name"},
+    };
+    for (const Row& row: rows)
+    {
+        const FaultDecision decision = plan.decide(row.parameters, row.isWrite);
+        const Fault expected = row.fault == Fault::none ? drawsOnly.draw() : row.fault;
+        EXPECT_EQ(decision.fault, expected) << row.reason;
+        EXPECT_EQ(decision.status, row.status) << row.reason;
     }
 }
 

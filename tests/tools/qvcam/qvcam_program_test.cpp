@@ -119,10 +119,47 @@ TEST(QvcamProgram, helpListsEveryOption)
     ASSERT_TRUE(program.running());
     const std::string help = program.readAll(5000);
     EXPECT_EQ(program.waitForExit(5000), 0);
-    for (const char* option: {"--address", "--port", "--user", "--password", "--parameters", "--log", "--delay-ms",
-             "--garbage-share", "--drop-share", "--never-answer", "--refuse-login", "--seed", "--answer-padding"})
+    for (const char* option:
+        {"--address", "--port", "--user", "--password", "--parameters", "--log", "--delay-ms", "--garbage-share",
+            "--drop-share", "--never-answer", "--refuse-login", "--seed", "--answer-padding", "--write-delay-ms",
+            "--nonce-lifetime-s", "--max-connections", "--surplus", "--keep-alive-requests", "--keep-alive-idle-s",
+            "--status", "--write-status", "--refuse-write", "--trailing-blanks", "--multi-line"})
     {
         EXPECT_NE(help.find(option), std::string::npos) << option << " missing from:\n" << help;
+    }
+}
+
+TEST(QvcamProgram, badOptionValueIsOneLineAndExitStatusTwo)
+{
+    struct Row
+    {
+        std::vector<std::string> arguments;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {{"--answer-padding", "-1"}, "once wrapped to the largest size, it killed the camera at its first request"},
+        {{"--answer-padding", "16777217"}, "more than the camera builds in memory"},
+        {{"--delay-ms", "-5"}, "a negative delay"},
+        {{"--max-connections", "1025"}, "more than the camera's HTTP library is asked to handle"},
+        {{"--surplus", "drop"}, "neither reset nor close"},
+        {{"--keep-alive-idle-s", "0"}, "a connection closed before it is used"},
+        {{"--nonce-lifetime-s", "0"}, "every nonce stale at once"},
+        {{"--trailing-blanks", "-3"}, "a negative count"},
+        {{"--status", "AIX_CAR_SENSITIVTY=404"}, "a misspelt parameter"},
+        {{"--status", "AIX_CAR_SENSITIVITY=200"}, "not an error status"},
+        {{"--status", "AIX_CAR_SENSITIVITY"}, "no status"},
+        {{"--write-status", "AIX_CAR_SENSITIVITY=5OO"}, "a status that is no number"},
+        {{"--refuse-write", "AIX_NO_SUCH_PARAMETER"}, "an unknown parameter"},
+        {{"--no-such-option"}, "an unknown option"},
+    };
+    for (const Row& row: rows)
+    {
+        Program program(row.arguments);
+        ASSERT_TRUE(program.running());
+        const std::string output = program.readAll(5000);
+        EXPECT_EQ(program.waitForExit(5000), 2) << row.reason;
+        EXPECT_EQ(output.rfind("qvcam: ", 0), 0U) << row.reason << ": " << output;
+        EXPECT_EQ(output.find('\n'), output.size() - 1) << row.reason << ": one line, not:\n" << output;
     }
 }
 
