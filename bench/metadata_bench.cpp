@@ -17,8 +17,8 @@
 #include <metadata/metadata_parser.h>
 #include <metadata/nesting_depth.h>
 #include <metadata/parse_metadata_stream.h>
-#include <tesh/kit/thread_pool.h>
 #include <tesh/kit/debug.h>
+#include <tesh/kit/thread_pool.h>
 #include <tesh/sdk/helpers/print_prefix.h>
 
 #include "agent_rig.h"

@@ -10,10 +10,10 @@
 #include <benchmark/benchmark.h>
 
 #include <camera_settings/camera_request.h>
+#include <camera_settings/settings_defaults.h>
 #include <camera_simulator.h>
 #include <host_double/device_info.h>
 #include <host_double/host_string_map.h>
-#include <camera_settings/settings_defaults.h>
 #include <tesh/sdk/helpers/ptr.h>
 
 #include "capturing_reporter.h"

@@ -126,8 +126,9 @@ std::string classXml(const Actor& actor)
     if (!actor.vehicleType)
         return "<tt:Class><tt:Type Likelihood=\"0.93\">Person</tt:Type></tt:Class>";
     return "<tt:Class><tt:Type Likelihood=\"0.95\">Vehicle</tt:Type></tt:Class><tt:VehicleInfo><tt:Type "
-           "Likelihood=\"0.88\">" + std::string(actor.vehicleType) + "</tt:Type><tt:Color>"
-        + colorCluster(actor.color, 0.7) + "</tt:Color></tt:VehicleInfo>";
+           "Likelihood=\"0.88\">"
+        + std::string(actor.vehicleType) + "</tt:Type><tt:Color>" + colorCluster(actor.color, 0.7)
+        + "</tt:Color></tt:VehicleInfo>";
 }
 
 std::string wear(const char* accessory, bool worn)
@@ -169,8 +170,8 @@ std::string objectXml(const Actor& actor, int frame, bool bestShot)
 std::string eventXml(int frame, const std::string& topic, const std::string& source, const std::string& data)
 {
     return "\n  <tt:Event><wsnt:NotificationMessage><wsnt:Topic "
-           "Dialect=\"http://www.onvif.org/ver10/tev/topicExpression/ConcreteSet\">" + topic
-        + "</wsnt:Topic><wsnt:Message><tt:Message UtcTime=\"" + utcTime(frame)
+           "Dialect=\"http://www.onvif.org/ver10/tev/topicExpression/ConcreteSet\">"
+        + topic + "</wsnt:Topic><wsnt:Message><tt:Message UtcTime=\"" + utcTime(frame)
         + "\" PropertyOperation=\"Changed\"><tt:Source>" + source + "</tt:Source><tt:Data>" + data
         + "</tt:Data></tt:Message></wsnt:Message></wsnt:NotificationMessage></tt:Event>";
 }
@@ -224,8 +225,8 @@ std::string otherEvents(int frame)
     }
     if (frame == kTamperingFrame)
     {
-        return eventXml(frame, "tns1:VideoSource/GlobalSceneChange/AnalyticsService", item("Source", "VideoSourceToken"),
-            item("State", "true"));
+        return eventXml(frame, "tns1:VideoSource/GlobalSceneChange/AnalyticsService",
+            item("Source", "VideoSourceToken"), item("State", "true"));
     }
     if (frame == kSettingsChangedFrame)
     {
@@ -246,15 +247,16 @@ std::string documentXml(int frame, int* peopleCount, int* vehicleCount)
         if (frame == actor.bestShotFrame)
             objects += objectXml(actor, frame, true);
     }
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tt:MetaDataStream "
-                      "xmlns:tt=\"http://www.onvif.org/ver10/schema\" xmlns:wsnt=\"http://docs.oasis-open.org/wsn/b-2\" "
-                      "xmlns:tns1=\"http://www.onvif.org/ver10/topics\" xmlns:fc=\"http://www.example.com/qv/face\" "
-                      "xmlns:bd=\"http://www.example.com/qv/body\">";
+    std::string xml
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tt:MetaDataStream "
+          "xmlns:tt=\"http://www.onvif.org/ver10/schema\" xmlns:wsnt=\"http://docs.oasis-open.org/wsn/b-2\" "
+          "xmlns:tns1=\"http://www.onvif.org/ver10/topics\" xmlns:fc=\"http://www.example.com/qv/face\" "
+          "xmlns:bd=\"http://www.example.com/qv/body\">";
     if (!objects.empty())
     {
         xml += "\n  <tt:VideoAnalytics><tt:Frame UtcTime=\"" + utcTime(frame) + "\"><tt:Transformation>"
-            + "<tt:Translate x=\"-1.0\" y=\"-1.0\"/><tt:Scale x=\"" + number(2.0 / kFrameWidth, "%.9g")
-            + "\" y=\"" + number(2.0 / kFrameHeight, "%.9g") + "\"/></tt:Transformation>" + objects
+            + "<tt:Translate x=\"-1.0\" y=\"-1.0\"/><tt:Scale x=\"" + number(2.0 / kFrameWidth, "%.9g") + "\" y=\""
+            + number(2.0 / kFrameHeight, "%.9g") + "\"/></tt:Transformation>" + objects
             + "\n  </tt:Frame></tt:VideoAnalytics>";
     }
     xml += lineEvents(frame, peopleCount, vehicleCount) + otherEvents(frame);

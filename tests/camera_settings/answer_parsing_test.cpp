@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <support/small_stack.h>
 #include <camera_settings/answer_parsing.h>
 #include <camera_settings/frame_border.h>
 #include <host_double/repeated_text.h>
+#include <support/small_stack.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <camera_settings/parameter_naming.h>
 #include <camera_settings/camera_link.h>
+#include <camera_settings/parameter_naming.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {

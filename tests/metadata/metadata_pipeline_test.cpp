@@ -17,8 +17,8 @@
 #include <tesh/kit/thread_pool.h>
 
 #include <support/camera_documents.h>
-#include "data_files.h"
 #include <support/metadata_views.h>
+#include "data_files.h"
 
 namespace tesh::test {
 namespace {

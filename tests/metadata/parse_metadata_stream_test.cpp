@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <support/small_stack.h>
 #include <host_double/repeated_text.h>
 #include <metadata/metadata_parser.h>
 #include <metadata/nesting_depth.h>
 #include <metadata/parse_metadata_stream.h>
+#include <support/small_stack.h>
 
 #include "data_files.h"
 

@@ -18,9 +18,9 @@
 #include <host_double/stderr_capture.h>
 #include <host_double/taken_error.h>
 #include <plugin/device_agent_manifest.h>
+#include <tesh/kit/thread_pool.h>
 #include <tesh/sdk/analytics/i_engine.h>
 #include <tesh/sdk/analytics/i_plugin.h>
-#include <tesh/kit/thread_pool.h>
 #include <tesh/sdk/helpers/ptr.h>
 
 extern "C" tesh::sdk::IPlugin* createTeshPlugin();
@@ -79,8 +79,7 @@ Ptr<DeviceInfo> device(const char* vendor, const char* model)
 }
 
 class PluginShell: public NoLeakTest
-{
-};
+{};
 
 TEST_F(PluginShell, entryPointMakesAnIndependentPluginWithOneReferenceEachCall)
 {

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <plugin/engine_manifest.h>
 #include <camera_settings/settings_defaults.h>
+#include <plugin/engine_manifest.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {
@@ -68,18 +68,16 @@ void visit(const Json& element, const std::function<void(const Json&)>& visitor)
 std::vector<std::string> settingNames(const Json& model)
 {
     std::vector<std::string> names;
-    visit(model,
-        [&](const Json& element)
-        {
-            const std::string name = element.value("name", "");
-            const size_t hash = name.find('#');
-            if (name.empty())
-                return;
-            if (hash == std::string::npos)
-                names.push_back(name);
-            for (int instance = 1; hash != std::string::npos && instance <= 8; ++instance)
-                names.push_back(name.substr(0, hash) + std::to_string(instance) + name.substr(hash + 1));
-        });
+    visit(model, [&](const Json& element) {
+        const std::string name = element.value("name", "");
+        const size_t hash = name.find('#');
+        if (name.empty())
+            return;
+        if (hash == std::string::npos)
+            names.push_back(name);
+        for (int instance = 1; hash != std::string::npos && instance <= 8; ++instance)
+            names.push_back(name.substr(0, hash) + std::to_string(instance) + name.substr(hash + 1));
+    });
     return names;
 }
 
@@ -87,7 +85,10 @@ const Json& findSetting(const Json& model, const std::string& name)
 {
     static const Json kNone;
     const Json* found = &kNone;
-    visit(model, [&](const Json& element) { if (element.value("name", "") == name) found = &element; });
+    visit(model, [&](const Json& element) {
+        if (element.value("name", "") == name)
+            found = &element;
+    });
     return *found;
 }
 
@@ -256,22 +257,20 @@ TEST(SettingsModel, writesEveryRepeaterCountAndFigureMaximumAsTheText8)
 {
     int counts = 0;
     int figures = 0;
-    visit(parsedModel(),
-        [&](const Json& element)
+    visit(parsedModel(), [&](const Json& element) {
+        if (element.contains("count"))
         {
-            if (element.contains("count"))
-            {
-                ++counts;
-                EXPECT_EQ(element["count"], "8");
-            }
-            if (element.contains("maxPoints"))
-            {
-                ++figures;
-                EXPECT_EQ(element["maxPoints"], "8");
-                const int expectedMinimum = element["type"] == "LineFigure" ? 2 : 4;
-                EXPECT_EQ(element["minPoints"], expectedMinimum) << "a JSON number";
-            }
-        });
+            ++counts;
+            EXPECT_EQ(element["count"], "8");
+        }
+        if (element.contains("maxPoints"))
+        {
+            ++figures;
+            EXPECT_EQ(element["maxPoints"], "8");
+            const int expectedMinimum = element["type"] == "LineFigure" ? 2 : 4;
+            EXPECT_EQ(element["minPoints"], expectedMinimum) << "a JSON number";
+        }
+    });
     EXPECT_EQ(counts, 4);
     EXPECT_EQ(figures, 3);
 }
@@ -285,7 +284,8 @@ TEST(SettingsModel, givesEveryElementItsKeysInOrder)
         {"GroupBox", {{"type", "caption", "items"}, {"type", "caption", "items", "filledCheckItems"}}},
         {"Repeater", {{"type", "count", "template"}}},
         {"SwitchButton", {{"type", "caption", "name", "description", "defaultValue"}}},
-        {"CheckBox", {{"type", "name", "caption", "defaultValue"}, {"type", "name", "caption", "defaultValue", "enabled"}}},
+        {"CheckBox",
+            {{"type", "name", "caption", "defaultValue"}, {"type", "name", "caption", "defaultValue", "enabled"}}},
         {"ComboBox", {{"type", "name", "caption", "defaultValue", "range", "itemCaptions"}}},
         {"SpinBox",
             {{"type", "name", "caption", "defaultValue", "minValue", "maxValue"},
@@ -298,18 +298,16 @@ TEST(SettingsModel, givesEveryElementItsKeysInOrder)
         {"LineFigure", {{"type", "name", "caption", "minPoints", "maxPoints"}}},
     };
     int checked = 0;
-    visit(parsedModel(),
-        [&](const Json& element)
+    visit(parsedModel(), [&](const Json& element) {
+        ++checked;
+        const auto keys = allowed.find(element.value("type", ""));
+        ASSERT_NE(keys, allowed.end()) << element.dump();
+        EXPECT_EQ(keys->second.count(memberNames(element)), 1u) << element.dump();
+        if (element.contains("enabled"))
         {
-            ++checked;
-            const auto keys = allowed.find(element.value("type", ""));
-            ASSERT_NE(keys, allowed.end()) << element.dump();
-            EXPECT_EQ(keys->second.count(memberNames(element)), 1u) << element.dump();
-            if (element.contains("enabled"))
-            {
-                EXPECT_EQ(element["enabled"], true);
-            }
-        });
+            EXPECT_EQ(element["enabled"], true);
+        }
+    });
     EXPECT_EQ(checked, static_cast<int>(kOutline.size()));
 }
 

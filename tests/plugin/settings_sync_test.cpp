@@ -15,6 +15,7 @@
 
 #include <camera_settings/camera_request.h>
 #include <camera_settings/figure_reading.h>
+#include <camera_settings/settings_defaults.h>
 #include <camera_simulator.h>
 #include <host_double/compressed_video_packet.h>
 #include <host_double/custom_metadata_packet.h>
@@ -22,7 +23,6 @@
 #include <host_double/device_info.h>
 #include <host_double/host_string_map.h>
 #include <plugin/device_agent.h>
-#include <camera_settings/settings_defaults.h>
 
 namespace tesh::test {
 namespace {
@@ -235,8 +235,8 @@ TEST_F(SettingsSync, laterDeliveriesWriteExactlyWhatChangedConvertedAndIndexShif
     dialog["AIX_EXCLUDE_REGION_TYPE4"] = "Spot";
     dialog["AIX_LINE_COUNTOSD_STRING3"] = "%L3% & more";
     dialog["AIX_CAR_DISPLAY_TYPE"] = "0";
-    dialog["AIX_REGION_POSITION2"] =
-        R"({"figure":{"points":[[0.1,0.1],[0.1,0.5],[0.5,0.5],[0.5,0.1]]},"showOnCamera":true})";
+    dialog["AIX_REGION_POSITION2"]
+        = R"({"figure":{"points":[[0.1,0.1],[0.1,0.5],[0.5,0.5],[0.5,0.1]]},"showOnCamera":true})";
     const Reply reply = deliver(dialog);
 
     EXPECT_EQ(reply.values, onlyResets());
@@ -267,8 +267,8 @@ TEST_F(SettingsSync, momentarySwitchesAndTheObjectDetectionSwitch)
     EXPECT_EQ(apply(&dialog).values, onlyResets()) << "the dialog shows the boxes unticked again";
     EXPECT_EQ(sorted(writesSettled(before)),
         sorted({"AIX_LINE_COUNT_RESET0=0", "AIX_LINE_COUNT_RESET1=0", "AIX_LINE_COUNT_RESET2=0",
-            "AIX_LINE_COUNT_RESET3=0", "AIX_LINE_COUNT_RESET4=0", "AIX_LINE_COUNT_RESET5=0",
-            "AIX_LINE_COUNT_RESET6=0", "AIX_LINE_COUNT_RESET7=0", "AIX_LINE_COUNT_RESET4=1"}));
+            "AIX_LINE_COUNT_RESET3=0", "AIX_LINE_COUNT_RESET4=0", "AIX_LINE_COUNT_RESET5=0", "AIX_LINE_COUNT_RESET6=0",
+            "AIX_LINE_COUNT_RESET7=0", "AIX_LINE_COUNT_RESET4=1"}));
 
     before = writes().size();
     dialog["AIX_OBJECT_DETECTION_ENABLE"] = "false";
@@ -382,7 +382,8 @@ TEST_P(SettingsSyncFault, leavesTheSettingsToTheHostWithAReasonAndReturnsWithinT
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Camera, SettingsSyncFault,
+INSTANTIATE_TEST_SUITE_P(Camera,
+    SettingsSyncFault,
     testing::Values(Fault{"wrongPassword", 96, true, nullptr, "wrong-password", "the camera refused the login"},
         Fault{"unreachable", 97, false, nullptr, kPassword.c_str(), "the camera could not be reached"},
         Fault{"neverAnswers", 98, true, [](auto* o) { o->neverAnswer = true; }, kPassword.c_str(),

@@ -86,8 +86,11 @@ void waitForDeliveries(const ReplayStatistics& statistics, Clock::time_point las
     }
 }
 
-Clock::time_point pushAll(PluginSession& session, const std::vector<InputDocument>& documents,
-    const ReplayOptions& options, ReplayStatistics* statistics, std::FILE* messages)
+Clock::time_point pushAll(PluginSession& session,
+    const std::vector<InputDocument>& documents,
+    const ReplayOptions& options,
+    ReplayStatistics* statistics,
+    std::FILE* messages)
 {
     const int64_t shiftUs = options.calibration * kCalibrationStepUs;
     const auto begin = Clock::now();
@@ -105,7 +108,8 @@ Clock::time_point pushAll(PluginSession& session, const std::vector<InputDocumen
         lastPush = Clock::now();
         statistics->pushReturned(timestampUs + shiftUs, lastPush - pushStart, !error.empty());
         if (!error.empty())
-            std::fprintf(messages, "qvhost: document %zu (%s) was refused: %s\n", i + 1, documents[i].source.c_str(), error.c_str());
+            std::fprintf(messages, "qvhost: document %zu (%s) was refused: %s\n", i + 1, documents[i].source.c_str(),
+                error.c_str());
     }
     return lastPush;
 }
@@ -139,8 +143,10 @@ int runReplay(const CommonOptions& common, const ReplayOptions& options)
         PluginSession session(common.library);
         const HostRef<PacketRecorder> recorder(new PacketRecorder(out, &statistics));
         session.obtainAgent(options.device, recorder.get());
-        const std::string error = session.deliverSettings({{"TS_CALIBRATION", std::to_string(options.calibration)},
-            {"HL_DURATION", std::to_string(options.highlightSeconds)}}).error;
+        const std::string error = session
+                                      .deliverSettings({{"TS_CALIBRATION", std::to_string(options.calibration)},
+                                          {"HL_DURATION", std::to_string(options.highlightSeconds)}})
+                                      .error;
         if (!error.empty())
             std::fprintf(messages, "qvhost: the agent reported on the settings: %s\n", error.c_str());
         const auto lastPush = pushAll(session, documents, options, &statistics, messages);
@@ -163,7 +169,8 @@ void addCommonOptions(CLI::App* command, CommonOptions* options)
         "Send the plug-in's log (the standard error) to this file; qvhost's own messages stay on the terminal");
 }
 
-void addDeviceOptions(CLI::App* command, DeviceDescription* device,
+void addDeviceOptions(CLI::App* command,
+    DeviceDescription* device,
     const std::string& urlHelp = "The camera's URL; only its address is used")
 {
     command->add_option("--vendor", device->vendor, "The camera's vendor as the server reports it")
@@ -179,11 +186,14 @@ void addSettingsOptions(CLI::App* command, SettingsOptions* options)
     addDeviceOptions(command, &options->device,
         "The camera's URL; only its address is used. Without it qvhost runs a simulated camera itself");
     CLI::Option* const url = command->get_option("--url");
-    command->add_option("--camera-address", options->cameraAddress,
-        "Loopback address (127.0.0.0/8) whose port 80 the simulated camera listens on")
-        ->capture_default_str()->excludes(url);
-    command->add_option("--camera-parameters", options->cameraParameters,
-        "The simulated camera's prepared configuration: a JSON object of camera parameter NAME -> VALUE")
+    command
+        ->add_option("--camera-address", options->cameraAddress,
+            "Loopback address (127.0.0.0/8) whose port 80 the simulated camera listens on")
+        ->capture_default_str()
+        ->excludes(url);
+    command
+        ->add_option("--camera-parameters", options->cameraParameters,
+            "The simulated camera's prepared configuration: a JSON object of camera parameter NAME -> VALUE")
         ->excludes(url);
     command->add_option("--values", options->valuesFile,
         "A JSON object of setting NAME -> VALUE the host holds instead of the model's defaults");
@@ -222,17 +232,24 @@ int main(int argc, char** argv)
     addDeviceOptions(replay, &replayOptions.device);
     replay->add_option("inputs", replayOptions.inputs, "Files or directories of documents")->required();
     replay->add_option("--rate", replayOptions.rate, "Documents per second; 0 pushes as fast as possible")
-        ->capture_default_str()->check(CLI::NonNegativeNumber);
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
     replay->add_option("--start-us", replayOptions.startUs, "Timestamp of the first packet (us)")
-        ->capture_default_str()->check(CLI::NonNegativeNumber);
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
     replay->add_option("--step-us", replayOptions.stepUs, "Timestamp step between packets (us)")
-        ->capture_default_str()->check(CLI::PositiveNumber);
-    replay->add_option("--calibration", replayOptions.calibration,
-        "Delay level -20..20 (setting TS_CALIBRATION): shifts the metadata by 50 ms per level")
-        ->capture_default_str()->check(CLI::Range(-20, 20));
-    replay->add_option("--highlight", replayOptions.highlightSeconds,
-        "Seconds an object stays red after a region event (setting HL_DURATION); 0 turns it off")
-        ->capture_default_str()->check(CLI::IsMember({0, 1, 5, 10, 30, 60}));
+        ->capture_default_str()
+        ->check(CLI::PositiveNumber);
+    replay
+        ->add_option("--calibration", replayOptions.calibration,
+            "Delay level -20..20 (setting TS_CALIBRATION): shifts the metadata by 50 ms per level")
+        ->capture_default_str()
+        ->check(CLI::Range(-20, 20));
+    replay
+        ->add_option("--highlight", replayOptions.highlightSeconds,
+            "Seconds an object stays red after a region event (setting HL_DURATION); 0 turns it off")
+        ->capture_default_str()
+        ->check(CLI::IsMember({0, 1, 5, 10, 30, 60}));
     replay->add_option("--output", replayOptions.output, "Write the JSON lines here instead of the standard output");
     replay->add_option("--report", replayOptions.report,
         "Also write a self-contained HTML page of what came back: summary, scene view, track timeline, timing");

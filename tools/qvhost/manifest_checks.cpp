@@ -34,14 +34,12 @@ void visit(const Json& element, const std::function<void(const Json&)>& visitor)
 size_t settingCount(const Json& model)
 {
     size_t count = 0;
-    visit(model,
-        [&](const Json& element)
-        {
-            if (!element.is_object() || !element.contains("name") || !element["name"].is_string())
-                return;
-            const bool repeated = element["name"].get<std::string>().find('#') != std::string::npos;
-            count += repeated ? kRepeatedInstances : 1;
-        });
+    visit(model, [&](const Json& element) {
+        if (!element.is_object() || !element.contains("name") || !element["name"].is_string())
+            return;
+        const bool repeated = element["name"].get<std::string>().find('#') != std::string::npos;
+        count += repeated ? kRepeatedInstances : 1;
+    });
     return count;
 }
 

@@ -32,8 +32,8 @@ double rounded(float value)
 
 Json boxJson(const Rect& box)
 {
-    return {{"x", rounded(box.x)}, {"y", rounded(box.y)}, {"width", rounded(box.width)},
-        {"height", rounded(box.height)}};
+    return {
+        {"x", rounded(box.x)}, {"y", rounded(box.y)}, {"width", rounded(box.width)}, {"height", rounded(box.height)}};
 }
 
 template<class Item>
@@ -88,8 +88,8 @@ Json itemsJson(const ICompoundMetadataPacket& packet, Json (*toJson)(const Item&
 
 Json bestShotJson(const IObjectTrackBestShotPacket& bestShot)
 {
-    Json result = {{"kind", "bestShot"}, {"timestampUs", bestShot.timestampUs()},
-        {"trackId", uuidText(trackIdOf(bestShot))}};
+    Json result
+        = {{"kind", "bestShot"}, {"timestampUs", bestShot.timestampUs()}, {"trackId", uuidText(trackIdOf(bestShot))}};
     Rect box;
     bestShot.getBoundingBox(&box);
     // A best shot of a picture the camera took on its own has no box in the frame.

@@ -73,8 +73,8 @@ void reportWrites(const SimulatedCamera* camera, size_t mark, const std::string&
 }
 
 /** The first delivery, answered by the camera's configuration; the read returns only once it is complete. */
-SettingsReply readCamera(PluginSession& session, const SimulatedCamera* camera, const SettingValues& initial,
-    SettingsReport* report)
+SettingsReply readCamera(
+    PluginSession& session, const SimulatedCamera* camera, const SettingValues& initial, SettingsReport* report)
 {
     const size_t mark = camera ? camera->requestCount() : 0;
     SettingsReply reply = session.deliverSettings(initial);
@@ -88,8 +88,11 @@ SettingsReply readCamera(PluginSession& session, const SimulatedCamera* camera, 
 }
 
 /** The second delivery: what the host holds after the read, with the changes; then what reached the camera. */
-void deliverChanges(PluginSession& session, const SimulatedCamera* camera, const SettingValues& held,
-    const SettingValues& changes, SettingsReport* report)
+void deliverChanges(PluginSession& session,
+    const SimulatedCamera* camera,
+    const SettingValues& held,
+    const SettingValues& changes,
+    SettingsReport* report)
 {
     const SettingValues delivered = overridden(held, changes);
     const size_t mark = camera ? camera->requestCount() : 0;

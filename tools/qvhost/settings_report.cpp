@@ -49,9 +49,10 @@ bool sameSetting(const std::string& delivered, const std::string& reported)
 }
 
 SettingsReport::SettingsReport(std::FILE* out, bool json, bool differencesOnly):
-    m_out(out), m_json(json), m_differencesOnly(differencesOnly)
-{
-}
+    m_out(out),
+    m_json(json),
+    m_differencesOnly(differencesOnly)
+{}
 
 void SettingsReport::reply(const std::string& heading, const SettingsReply& reply, const SettingValues& delivered)
 {

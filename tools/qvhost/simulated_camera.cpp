@@ -36,7 +36,8 @@ std::string startFailure(const std::string& reason)
 } // namespace
 
 SimulatedCamera::SimulatedCamera(const qvcam::CameraSimulatorOptions& options):
-    m_address(options.address), m_simulator(options)
+    m_address(options.address),
+    m_simulator(options)
 {
     std::string reason;
     if (!m_simulator.start(&reason))

@@ -1,3 +1,4 @@
+// Which display flag of the camera's fields a display setting names.
 #include "agent_settings_state.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {

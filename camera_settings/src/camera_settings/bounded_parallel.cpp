@@ -1,3 +1,4 @@
+// Running many independent jobs on at most a given number of threads at once.
 #include "bounded_parallel.h"
 
 #include <algorithm>

@@ -1,10 +1,11 @@
+// Converting regions, exclude regions and lines between the host's JSON points and the camera's coordinate lists.
 #include "figure_conversion.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "camera_link.h"
 #include <tesh/kit/decimal_number.h>
+#include "camera_link.h"
 #include "parameter_naming.h"
 #include "pixel_conversion.h"
 

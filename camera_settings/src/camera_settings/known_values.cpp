@@ -1,3 +1,4 @@
+// The last known value of every setting, under one lock, and what a delivery changes of it.
 #include "known_values.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// Converting the detected objects' size limits between the camera's pixels and the host's fractions of the frame.
 #include "object_size_constraints.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// Fractions of the frame to the camera's integers and back.
 #include "pixel_conversion.h"
 
 #include <cmath>

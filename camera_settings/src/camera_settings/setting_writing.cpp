@@ -1,3 +1,4 @@
+// The camera requests that write one setting of the host: its parameter names and query values.
 #include "setting_writing.h"
 
 #include <optional>

@@ -88,8 +88,8 @@ Json lineFigure(const char* name)
 const Captions kDisplayTypes = {{"0", "Off"}, {"1", "Class"}};
 const Captions kDetectionSensitivities = {{"0", "Ultra High"}, {"1", "High"}, {"2", "Middle"}, {"3", "Low"}};
 
-Json objectClass(const char* caption, const char* detect, const char* displayType, const char* sensitivity,
-    const char* smartObject)
+Json objectClass(
+    const char* caption, const char* detect, const char* displayType, const char* sensitivity, const char* smartObject)
 {
     return groupBox(caption,
         {checkBox(detect, "Detect", true), comboBox(displayType, "Display Type", "1", kDisplayTypes),
@@ -122,8 +122,7 @@ Json configurationSection()
 Json excludeRegionsSection()
 {
     const Json excludeRegion = repeater("Exclude Region #", "AIX_EXCLUDE_REGION_POSITION#",
-        {checkBox("AIX_EXCLUDE_REGION_ENABLE#", "Enable Exclude Region"),
-            polygonFigure("AIX_EXCLUDE_REGION_POSITION#"),
+        {checkBox("AIX_EXCLUDE_REGION_ENABLE#", "Enable Exclude Region"), polygonFigure("AIX_EXCLUDE_REGION_POSITION#"),
             groupBox("Type",
                 {{{"type", "RadioButtonGroup"}, {"name", "AIX_EXCLUDE_REGION_TYPE#"}, {"defaultValue", "Region"},
                     {"range", {"Region", "Spot"}}}}),
@@ -198,7 +197,8 @@ Json lineDisplay()
 
 Json osdSettingsSection()
 {
-    const Captions displayTimes = {{"1", "1 sec"}, {"5", "5 sec"}, {"10", "10 sec"}, {"30", "30 sec"}, {"60", "60 sec"}};
+    const Captions displayTimes
+        = {{"1", "1 sec"}, {"5", "5 sec"}, {"10", "10 sec"}, {"30", "30 sec"}, {"60", "60 sec"}};
     return section("OSD Settings",
         {groupBox("OSD Settings",
             {groupBox("Reset Count",

@@ -1,3 +1,4 @@
+// The write hold-off as a deadline on the steady clock.
 #include "write_hold_off.h"
 
 #include <tesh/kit/steady_clock.h>

@@ -1,3 +1,4 @@
+// Starting the writer threads, and joining them when the settings go.
 #include "writer_threads.h"
 
 #include <exception>

@@ -8,11 +8,11 @@
 #include <tesh/sdk/analytics/helpers/attribute.h>
 #include <tesh/sdk/analytics/helpers/object_metadata.h>
 
-#include "type_ids.h"
 #include "highlight_colors.h"
+#include "type_ids.h"
 
-#include "color_naming.h"
 #include <tesh/kit/steady_clock.h>
+#include "color_naming.h"
 #include "timestamp.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {

@@ -6,8 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include <metadata/type_ids.h>
 #include <metadata/named_colors.h>
+#include <metadata/type_ids.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 namespace {

@@ -12,8 +12,7 @@ TESH_LIBRARY_EXPORT tesh::sdk::IPlugin* createTeshPlugin()
 {
     tesh::sdk::IPlugin* plugin = nullptr;
     tesh::sdk::runGuarded(
-        [](const std::string& text)
-        { tesh::kit::debug::printLine(tesh::kit::debug::srcFilePrefix(__FILE__), text); },
+        [](const std::string& text) { tesh::kit::debug::printLine(tesh::kit::debug::srcFilePrefix(__FILE__), text); },
         "createTeshPlugin", [&] { plugin = new tesh::vms_server_plugins::analytics::qv::Plugin(); });
     return plugin;
 }

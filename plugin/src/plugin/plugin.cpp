@@ -23,7 +23,8 @@ std::string Plugin::manifestString() const
     "id": "tesh.qv",
     "name": "QV AI Camera Plugin",
     "description": "A plugin to support in-camera analytics for Quorvane IP cameras.",
-    "version": ")json") + kPluginVersion + R"json(",
+    "version": ")json")
+        + kPluginVersion + R"json(",
     "vendor": "Quorvane"
 }
 )json";

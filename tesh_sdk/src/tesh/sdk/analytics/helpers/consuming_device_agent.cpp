@@ -75,19 +75,20 @@ ConsumingDeviceAgent::Settings ConsumingDeviceAgent::settings() const
 
 void ConsumingDeviceAgent::doSetSettings(Result<ISettingsResponse*>* outResult, const IStringMap* settings)
 {
-    runGuardedSlot([this](const std::string& t) { print(t); }, "doSetSettings", outResult, [&] {
-        bool converted = false;
-        {
-            const std::lock_guard<std::mutex> lock(m_settingsMutex);
-            converted = fromStringMap(m_enableOutput, m_printPrefix, &m_settings, settings, "Received settings", 0);
-        }
-        if (!converted)
-        {
-            *outResult = {error(ErrorCode::invalidParams, "Settings are invalid"), nullptr};
-            return;
-        }
-        *outResult = settingsReceived();
-    });
+    runGuardedSlot([this](const std::string& t) { print(t); }, "doSetSettings", outResult,
+        [&] {
+            bool converted = false;
+            {
+                const std::lock_guard<std::mutex> lock(m_settingsMutex);
+                converted = fromStringMap(m_enableOutput, m_printPrefix, &m_settings, settings, "Received settings", 0);
+            }
+            if (!converted)
+            {
+                *outResult = {error(ErrorCode::invalidParams, "Settings are invalid"), nullptr};
+                return;
+            }
+            *outResult = settingsReceived();
+        });
 }
 
 void ConsumingDeviceAgent::getPluginSideSettings(Result<ISettingsResponse*>* /*outResult*/) const
@@ -113,23 +114,24 @@ void ConsumingDeviceAgent::setHandler(IDeviceAgentHandler* handler)
 
 void ConsumingDeviceAgent::doPushDataPacket(Result<void>* outResult, IDataPacket* dataPacket)
 {
-    runGuardedSlot([this](const std::string& t) { print(t); }, "doPushDataPacket", outResult, [&] {
-        if (m_enableOutput)
-            print(std::string("doPushDataPacket") + "() BEGIN");
-        if (!dataPacket)
-            return failPush(outResult, ErrorCode::invalidParams, "dataPacket is null; discarding it.");
-        const int64_t timestampUs = dataPacket->timestampUs();
-        if (timestampUs < 0)
-        {
-            return failPush(outResult, ErrorCode::invalidParams,
-                "dataPacket has invalid timestamp " + std::to_string(timestampUs) + "; discarding the packet.");
-        }
-        if (!dispatchByKind(outResult, dataPacket))
-            return;
-        if (!hasHandler())
-            return failPush(outResult, ErrorCode::internalError, "setHandler() was not called.");
-        deliverPulledPackets(outResult);
-    });
+    runGuardedSlot([this](const std::string& t) { print(t); }, "doPushDataPacket", outResult,
+        [&] {
+            if (m_enableOutput)
+                print(std::string("doPushDataPacket") + "() BEGIN");
+            if (!dataPacket)
+                return failPush(outResult, ErrorCode::invalidParams, "dataPacket is null; discarding it.");
+            const int64_t timestampUs = dataPacket->timestampUs();
+            if (timestampUs < 0)
+            {
+                return failPush(outResult, ErrorCode::invalidParams,
+                    "dataPacket has invalid timestamp " + std::to_string(timestampUs) + "; discarding the packet.");
+            }
+            if (!dispatchByKind(outResult, dataPacket))
+                return;
+            if (!hasHandler())
+                return failPush(outResult, ErrorCode::internalError, "setHandler() was not called.");
+            deliverPulledPackets(outResult);
+        });
 }
 
 /** Hands the packets the concrete agent has ready to the handler; a failed pull fails the push. */
