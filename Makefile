@@ -8,7 +8,7 @@ WERROR ?= OFF
 
 .PHONY: setup configure build demo-build demo package test test-browser test-asan test-tsan fuzz fuzz-build \
 	fuzz-answers fuzz-metadata \
-	bench bench-configure bench-settings clean
+	bench bench-configure bench-settings bench-load bench-soak clean
 
 setup:
 	bash tools/setup.sh
@@ -118,10 +118,25 @@ RUN_SETTINGS_BENCH = tools/in-netns.sh $(BENCH_DIR)/bench/settings_read_bench $(
 bench-configure: setup
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release
 
+# The load of 8 to 512 cameras in one process, 10 s each, through the library's exports (`make bench-load` alone);
+# `make bench-soak` runs 256 cameras for SOAK_MINUTES and prints the process's figures once a minute.
+LOAD_BENCH_ARGS ?= --benchmark_counters_tabular=true
+SOAK_MINUTES ?= 10
+RUN_LOAD_BENCH = $(BENCH_DIR)/bench/load_bench $(LOAD_BENCH_ARGS) 2> $(BENCH_DIR)/load_bench.log
+
 bench: bench-configure
-	cmake --build $(BENCH_DIR) -j $(JOBS) --target metadata_bench settings_read_bench
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target metadata_bench settings_read_bench load_bench
 	$(BENCH_DIR)/bench/metadata_bench $(BENCH_ARGS) 2> $(BENCH_DIR)/metadata_bench.log
 	$(RUN_SETTINGS_BENCH)
+	$(RUN_LOAD_BENCH)
+
+bench-load: bench-configure
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target load_bench
+	$(RUN_LOAD_BENCH)
+
+bench-soak: bench-configure
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target load_bench
+	$(BENCH_DIR)/bench/load_bench --soak-minutes=$(SOAK_MINUTES) 2> $(BENCH_DIR)/load_soak.log
 
 bench-settings: bench-configure
 	cmake --build $(BENCH_DIR) -j $(JOBS) --target settings_read_bench

@@ -151,6 +151,13 @@ std::string PluginSession::agentManifest() const
 
 IConsumingDeviceAgent* PluginSession::obtainAgent(const DeviceDescription& device, IDeviceAgentHandler* handler)
 {
+    m_agent = makeAgent(device, handler);
+    return m_agent.get();
+}
+
+HostRef<IConsumingDeviceAgent> PluginSession::makeAgent(
+    const DeviceDescription& device, IDeviceAgentHandler* handler) const
+{
     const HostRef<DeviceInfo> info = deviceInfoOf(device);
     if (!m_engine->isCompatible(info.get()))
     {
@@ -161,17 +168,17 @@ IConsumingDeviceAgent* PluginSession::obtainAgent(const DeviceDescription& devic
     m_engine->obtainDeviceAgent(&agent, info.get());
     const HostRef<IDeviceAgent> deviceAgent(agent.value);
     const std::string error = takeErrorText(&agent.error);
-    m_agent = queryAs<IConsumingDeviceAgent>(deviceAgent.get());
-    if (!m_agent || !error.empty())
+    HostRef<IConsumingDeviceAgent> consumingAgent = queryAs<IConsumingDeviceAgent>(deviceAgent.get());
+    if (!consumingAgent || !error.empty())
         throw HostError(kBadUse, "the engine made no device agent: " + error);
 
-    m_agent->setHandler(handler);
+    consumingAgent->setHandler(handler);
     // The agent is told which metadata the server wants; this plug-in sends what its camera sends, whatever it is.
     const HostRef<MetadataTypes> types(new MetadataTypes());
     Result<void> needed;
-    m_agent->neededMetadataTypes(&needed, types.get());
+    consumingAgent->neededMetadataTypes(&needed, types.get());
     takeErrorText(&needed.error);
-    return m_agent.get();
+    return consumingAgent;
 }
 
 SettingsReply PluginSession::deliverSettings(const SettingValues& values)

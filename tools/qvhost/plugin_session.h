@@ -34,6 +34,13 @@ public:
     tesh::sdk::analytics::IConsumingDeviceAgent* obtainAgent(
         const DeviceDescription& device, tesh::sdk::analytics::IDeviceAgentHandler* handler);
 
+    /**
+     * One more agent of the engine, owned by the caller, for a host that serves many cameras; the caller finalises
+     * and releases it before the session goes. Throws HostError as obtainAgent() does.
+     */
+    HostRef<tesh::sdk::analytics::IConsumingDeviceAgent> makeAgent(
+        const DeviceDescription& device, tesh::sdk::analytics::IDeviceAgentHandler* handler) const;
+
     std::string agentManifest() const;
 
     /** Pushes one packet to the agent. @return The error the agent reported, or empty. */
@@ -49,6 +56,7 @@ public:
     int reportLeaks(std::FILE* out) const;
 
     int createdObjectCount() const { return m_registry->createdCount(); }
+    int liveObjectCount() const { return m_registry->liveCount(); }
 
 private:
     std::string m_sdkVersion;
