@@ -2,9 +2,11 @@
 # Installs the Debian packages that the build, the tests and the tools need, when they are missing.
 # Safe to run again: it asks apt only for what dpkg does not already report as installed.
 #
-#   tools/setup.sh          what the build, the tests and the tools need
-#   tools/setup.sh --fuzz      also clang and its fuzzer runtime, for `make fuzz`
+#   tools/setup.sh          what the build, the tests and the tools need (clang too: the slot test compiles
+#                           the interfaces for the Windows and the Linux ABI)
+#   tools/setup.sh --fuzz      also clang's fuzzer runtime, for `make fuzz`
 #   tools/setup.sh --browser   also Chromium and Node.js, for `make test-browser`
+#   tools/setup.sh --windows   also the MinGW-w64 cross compiler, for `make check-windows`
 set -euo pipefail
 
 packages=(
@@ -19,11 +21,12 @@ packages=(
     libssl-dev
     libexpat1-dev
     util-linux iproute2
-    clang-format-14
+    clang-format-14 clang-14
 )
 case "${1:-}" in
-    --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    --fuzz) packages+=(libclang-rt-14-dev) ;;
     --browser) packages+=(chromium nodejs) ;;
+    --windows) packages+=(g++-mingw-w64-x86-64-posix) ;;
 esac
 
 missing=()

@@ -82,8 +82,9 @@ class IStringMap: public IRefCountable
 public:
     virtual int count() const = 0; //< Slot 4.
     virtual const char* key(int index) const = 0; //< Slot 5.
-    virtual const char* value(const char* key) const = 0; //< Slot 6.
+    // Overloads: Microsoft's ABI lays them out in reverse order of declaration, Itanium in declaration order.
     virtual const char* value(int index) const = 0; //< Slot 7.
+    virtual const char* value(const char* key) const = 0; //< Slot 6.
 };
 
 class ISettingsResponse: public IRefCountable
