@@ -99,6 +99,32 @@ TEST_F(EventConversionTest, topicDecidesTypeCaptionAndDescription)
     }
 }
 
+TEST_F(EventConversionTest, tamperingEndsWhereItsStateSaysFalse)
+{
+    constexpr char kTampering[] = "tns1:VideoSource/GlobalSceneChange/AnalyticsService";
+    struct Row
+    {
+        const char* reason;
+        std::vector<SimpleItem> data;
+        bool active;
+        const char* topic = kTampering;
+    };
+    const Row rows[] = {
+        {"tampering starts", {{"State", "true"}}, true},
+        {"tampering ends", {{"State", "false"}}, false},
+        {"the state at subscription, written as a number", {{"State", "0"}}, false},
+        {"no state: a start, as ever", {}, true},
+        {"the last state wins", {{"State", "false"}, {"State", "1"}}, true},
+        {"only tampering has an end", {{"State", "false"}}, true, kCounter},
+    };
+    for (const Row& row: rows)
+    {
+        const auto events = convert({event(row.topic, {}, row.data)});
+        ASSERT_EQ(events.size(), 1U) << row.reason;
+        EXPECT_EQ(events[0].isActive, row.active) << row.reason;
+    }
+}
+
 TEST_F(EventConversionTest, everyEventWithATopicGetsItsOwnTrack)
 {
     const auto events = convert(
