@@ -630,7 +630,8 @@ TEST(MetadataParser, readsLargeDocumentsUpToTheCap)
     MetadataParser parser;
     const auto large = parseExactBuffer(parser, frameOf(repeat(object, count)));
     ASSERT_TRUE(large);
-    EXPECT_EQ(large->objects.size(), count);
+    EXPECT_EQ(large->objects.size(), kMaxObjectsPerDocument) << "the objects beyond the cap are left out";
+    EXPECT_EQ(large->objectsLeftOut, count - kMaxObjectsPerDocument);
     EXPECT_EQ(large->objects.back().bagCategory, "Backpack");
 
     EXPECT_TRUE(parseExactBuffer(parser, paddedDocument(kMaxDocumentBytes)));

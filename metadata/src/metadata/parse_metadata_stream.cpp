@@ -241,6 +241,7 @@ void readFrame(const Node& frame, MetadataDocument* document)
     document->scaleX = 0;
     document->scaleY = 0;
     document->objects.clear();
+    document->objectsLeftOut = 0;
     for (const Node* child = frame.first_node(); child; child = child->next_sibling())
     {
         const std::string_view name = nameOf(*child);
@@ -254,7 +255,9 @@ void readFrame(const Node& frame, MetadataDocument* document)
         }
         else if (name == "tt:Object")
         {
-            if (std::optional<MetadataObject> object = readObject(*child))
+            if (document->objects.size() == kMaxObjectsPerDocument)
+                ++document->objectsLeftOut;
+            else if (std::optional<MetadataObject> object = readObject(*child))
                 document->objects.push_back(std::move(*object));
         }
     }
@@ -316,7 +319,10 @@ std::unique_ptr<MetadataDocument> readDocument(const Node& root)
         }
         else if (name == "tt:Event")
         {
-            document->events.push_back(readEvent(*child));
+            if (document->events.size() == kMaxEventsPerDocument)
+                ++document->eventsLeftOut;
+            else
+                document->events.push_back(readEvent(*child));
         }
     }
     return document;

@@ -39,7 +39,8 @@ DeviceAgent::DeviceAgent(const IDeviceInfo* deviceInfo):
         m_threadPool,
         [this]() { return passSettings(); },
         [this]() { m_cameraSettings->cameraSettingsChanged(); },
-        [this](Ptr<IMetadataPacket> packet) { pushMetadataPacket(packet.releasePtr()); }),
+        [this](Ptr<IMetadataPacket> packet) { pushMetadataPacket(packet.releasePtr()); },
+        [this](const std::string& text) { print(text); }),
     m_threadPool(kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency()))
 {}
 
