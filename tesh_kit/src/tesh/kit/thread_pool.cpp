@@ -10,6 +10,9 @@ namespace {
 
 std::atomic<WorkerStart> workerStartForTests{nullptr};
 
+/** The pool whose worker loop the thread runs, if any. */
+thread_local const ThreadPool* tCurrentPool = nullptr;
+
 std::thread startWorker(std::function<void()> loop)
 {
     const WorkerStart start = workerStartForTests.load();
@@ -75,8 +78,14 @@ void ThreadPool::push(std::function<void()> job)
     m_condition.notify_one();
 }
 
+bool ThreadPool::isOwnWorker() const
+{
+    return tCurrentPool == this;
+}
+
 void ThreadPool::workerLoop()
 {
+    tCurrentPool = this;
     for (;;)
     {
         std::function<void()> job;
