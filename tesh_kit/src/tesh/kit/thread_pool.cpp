@@ -10,9 +10,6 @@ namespace {
 
 std::atomic<WorkerStart> workerStartForTests{nullptr};
 
-/** The pool whose worker loop the thread runs, if any. */
-thread_local const ThreadPool* tCurrentPool = nullptr;
-
 std::thread startWorker(std::function<void()> loop)
 {
     const WorkerStart start = workerStartForTests.load();
@@ -78,14 +75,16 @@ void ThreadPool::push(std::function<void()> job)
     m_condition.notify_one();
 }
 
+// No thread_local for this: in a library loaded at run time it takes dynamic TLS, which some hosts run short of.
 bool ThreadPool::isOwnWorker() const
 {
-    return tCurrentPool == this;
+    const std::thread::id caller = std::this_thread::get_id();
+    return std::any_of(
+        m_workers.begin(), m_workers.end(), [caller](const std::thread& worker) { return worker.get_id() == caller; });
 }
 
 void ThreadPool::workerLoop()
 {
-    tCurrentPool = this;
     for (;;)
     {
         std::function<void()> job;
