@@ -155,7 +155,11 @@ TEST(DeviceAgentRelease, aHandlerMayDetachOrReleaseTheAgentFromInsideItsCall)
         agent->setHandler(handler.get());
         if (row.releaseInside)
             raw->addRef(); //< The handler's own reference.
-        pushDocument(*agent, 1, documentXml({{1}, {2, "http://127.0.0.1/snapshot/2.jpg"}}, counterEvent(1)));
+        const auto packet = sdk::makePtr<CustomMetadataPacket>(
+            1, "", documentXml({{1}, {2, "http://127.0.0.1/snapshot/2.jpg"}}, counterEvent(1)));
+        sdk::Result<void> result;
+        agent->doPushDataPacket(&result, packet.get());
+        takeError(&result.error); //< The handler may already be gone when the push looks for it.
         if (!row.releaseInside)
         {
             ASSERT_TRUE(waitUntilReady(*agent));
