@@ -19,6 +19,7 @@ constexpr int64_t kPassUs = 900'000;
 constexpr char kCounter[] = "tns1:RuleEngine/CountAggregation/Counter";
 constexpr char kBehavior[] = "tns1:RuleEngine/ObjectDetection/vndObjectEx";
 constexpr char kSettingsChanged[] = "tns1:AI/AppSettingChanged";
+constexpr char kTampering[] = "tns1:VideoSource/GlobalSceneChange/AnalyticsService";
 
 MetadataEvent event(std::optional<std::string> topic, std::vector<SimpleItem> source, std::vector<SimpleItem> data)
 {
@@ -101,7 +102,6 @@ TEST_F(EventConversionTest, topicDecidesTypeCaptionAndDescription)
 
 TEST_F(EventConversionTest, tamperingEndsWhereItsStateSaysFalse)
 {
-    constexpr char kTampering[] = "tns1:VideoSource/GlobalSceneChange/AnalyticsService";
     struct Row
     {
         const char* reason;
