@@ -19,6 +19,7 @@ constexpr int64_t kPassUs = 900'000;
 constexpr char kCounter[] = "tns1:RuleEngine/CountAggregation/Counter";
 constexpr char kBehavior[] = "tns1:RuleEngine/ObjectDetection/vndObjectEx";
 constexpr char kSettingsChanged[] = "tns1:AI/AppSettingChanged";
+constexpr char kTampering[] = "tns1:VideoSource/GlobalSceneChange/AnalyticsService";
 
 MetadataEvent event(std::optional<std::string> topic, std::vector<SimpleItem> source, std::vector<SimpleItem> data)
 {
@@ -96,6 +97,31 @@ TEST_F(EventConversionTest, topicDecidesTypeCaptionAndDescription)
         EXPECT_EQ(events[0].caption, row.expected.caption);
         EXPECT_EQ(events[0].description, row.expected.description);
         EXPECT_TRUE(events[0].isActive);
+    }
+}
+
+TEST_F(EventConversionTest, tamperingEndsWhereItsStateSaysFalse)
+{
+    struct Row
+    {
+        const char* reason;
+        std::vector<SimpleItem> data;
+        bool active;
+        const char* topic = kTampering;
+    };
+    const Row rows[] = {
+        {"tampering starts", {{"State", "true"}}, true},
+        {"tampering ends", {{"State", "false"}}, false},
+        {"the state at subscription, written as a number", {{"State", "0"}}, false},
+        {"no state: a start, as ever", {}, true},
+        {"the last state wins", {{"State", "false"}, {"State", "1"}}, true},
+        {"only tampering has an end", {{"State", "false"}}, true, kCounter},
+    };
+    for (const Row& row: rows)
+    {
+        const auto events = convert({event(row.topic, {}, row.data)});
+        ASSERT_EQ(events.size(), 1U) << row.reason;
+        EXPECT_EQ(events[0].isActive, row.active) << row.reason;
     }
 }
 

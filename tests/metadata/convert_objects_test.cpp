@@ -122,6 +122,60 @@ TEST_F(ObjectConversionTest, bestShotIsStampedJustAfterTheFirstEmissionOnce)
     EXPECT_EQ(second.bestShotPackets[0]->timestampUs(), 4'000'000) << "the first emission is used up";
 }
 
+TEST_F(ObjectConversionTest, aPacketWithATrackedObjectKeepsThePassTime)
+{
+    MetadataObject withImage = person(7);
+    withImage.imageRef = "http://127.0.0.1/snapshot/7.jpg";
+    struct Row
+    {
+        const char* reason;
+        std::vector<MetadataObject> objects;
+        int64_t expectedUs;
+    };
+    const Row rows[] = {
+        {"best shot first", {withImage, person(8)}, 3'000'000},
+        {"best shot last", {person(8), withImage}, 3'000'000},
+        {"best shots alone take the best-shot time", {withImage}, 1'001'000},
+    };
+    for (const Row& row: rows)
+    {
+        convert(documentOf({person(7)}), 1'000'000);
+        const ObjectConversion conversion = convert(documentOf(row.objects), 3'000'000);
+        ASSERT_TRUE(conversion.objectPacket) << row.reason;
+        EXPECT_EQ(conversion.objectPacket->timestampUs(), row.expectedUs) << row.reason;
+        ASSERT_EQ(conversion.bestShotPackets.size(), 1U) << row.reason;
+        EXPECT_EQ(conversion.bestShotPackets[0]->timestampUs(), 1'001'000) << row.reason << ": its own time";
+    }
+}
+
+TEST_F(ObjectConversionTest, boxesNeverHaveANegativeSize)
+{
+    struct Row
+    {
+        const char* reason;
+        float left, top, right, bottom;
+    };
+    const Row rows[] = {
+        {"downwards, as most cameras write", 960, 540, 1920, 1080},
+        {"coordinates running upwards: bottom above top", 960, 1080, 1920, 540},
+        {"right left of left", 1920, 540, 960, 1080},
+    };
+    for (const Row& row: rows)
+    {
+        MetadataObject object = person(1);
+        object.left = row.left;
+        object.top = row.top;
+        object.right = row.right;
+        object.bottom = row.bottom;
+        const auto tracked = objects(convert(documentOf({object})));
+        ASSERT_EQ(tracked.size(), 1U) << row.reason;
+        EXPECT_NEAR(tracked[0].box.x, 0.25, 1e-5) << row.reason;
+        EXPECT_NEAR(tracked[0].box.y, 0.25, 1e-5) << row.reason;
+        EXPECT_NEAR(tracked[0].box.width, 0.25, 1e-5) << row.reason;
+        EXPECT_NEAR(tracked[0].box.height, 0.25, 1e-5) << row.reason;
+    }
+}
+
 TEST_F(ObjectConversionTest, classTableDecidesTypeHighlightAndDisplay)
 {
     struct Row
@@ -278,19 +332,19 @@ TEST(ColorNaming, picksTheNearestTableColourFirstOnTies)
         EXPECT_STREQ(nearestColorName(row.color), row.name) << row.reason;
 }
 
-TEST(TrackIds, keepTheLast256FirstSeenObjects)
+TEST(TrackIds, forgetTheObjectSeenLeastRecently)
 {
     TrackIds trackIds;
-    const sdk::Uuid first = trackIds.trackIdForObject(1);
-    for (int32_t id = 2; id <= 256; ++id)
+    const sdk::Uuid stayer = trackIds.trackIdForObject(1);
+    const sdk::Uuid leaver = trackIds.trackIdForObject(2);
+    EXPECT_FALSE(stayer.isNull());
+    for (int32_t id = 3; id <= 302; ++id)
+    {
+        EXPECT_EQ(trackIds.trackIdForObject(1), stayer) << "seen in every document, after " << id - 3 << " others";
         trackIds.trackIdForObject(id);
-    EXPECT_EQ(trackIds.trackIdForObject(1), first) << "256 ids fit";
-    EXPECT_FALSE(first.isNull());
-
-    trackIds.trackIdForObject(257);
-
+    }
     EXPECT_EQ(trackIds.size(), 256U);
-    EXPECT_NE(trackIds.trackIdForObject(1), first) << "the oldest was forgotten and starts a new track";
+    EXPECT_NE(trackIds.trackIdForObject(2), leaver) << "unseen while 300 others came: a new track";
 }
 
 } // namespace

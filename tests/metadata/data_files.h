@@ -9,13 +9,18 @@
 
 namespace tesh::test {
 
-inline std::string readDataFile(const std::string& name)
+inline std::string readFile(const std::string& path)
 {
-    std::ifstream file(std::string(QV_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+    std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
-    EXPECT_FALSE(text.str().empty()) << name;
+    EXPECT_FALSE(text.str().empty()) << path;
     return text.str();
+}
+
+inline std::string readDataFile(const std::string& name)
+{
+    return readFile(std::string(QV_TEST_DATA_DIR) + "/" + name);
 }
 
 } // namespace tesh::test

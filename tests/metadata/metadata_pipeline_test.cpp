@@ -72,6 +72,7 @@ protected:
     bool failSettings = false;
     std::atomic<bool> failDeliveries{false};
     std::atomic<int> settingsChangeReports{0};
+    std::vector<std::string> printed; //< Written on the admitting thread, the test's own.
     MetadataPipeline pipeline{pool,
         [this]() {
             if (failSettings)
@@ -83,7 +84,8 @@ protected:
             if (failDeliveries)
                 throw std::runtime_error("delivery failed");
             handler->handleMetadata(packet.get());
-        }};
+        },
+        [this](const std::string& text) { printed.push_back(text); }};
     kit::ThreadPool pool{kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency())}; //< Drained first.
 };
 
@@ -99,6 +101,51 @@ TEST_F(MetadataPipelineTest, packetsCarryThePacketTimeShiftedByTheCalibration)
     EXPECT_EQ(packetsOf<IObjectMetadataPacket>(*handler).size(), 1U);
     EXPECT_EQ(packetsOf<IObjectTrackBestShotPacket>(*handler).size(), 1U);
     EXPECT_EQ(packetsOf<IEventMetadataPacket>(*handler).size(), 1U);
+}
+
+/** The street scene of samples/, one document per element of the result. */
+std::vector<std::string> streetSceneDocuments()
+{
+    const std::string scene = readFile(std::string(QV_SAMPLES_DIR) + "/street_scene.xml");
+    std::vector<std::string> documents;
+    for (size_t at = scene.find("<?xml"); at != std::string::npos;)
+    {
+        const size_t next = scene.find("<?xml", at + 1);
+        documents.push_back(scene.substr(at, next == std::string::npos ? std::string::npos : next - at));
+        at = next;
+    }
+    return documents;
+}
+
+TEST_F(MetadataPipelineTest, recordedSceneKeepsObjectPacketsInTimeWithTheirBoxes)
+{
+    constexpr int64_t kStepUs = 100'000; //< 10 documents a second.
+    settings.timestampCalibrationUs = 150'000;
+    const std::vector<std::string> documents = streetSceneDocuments();
+    ASSERT_EQ(documents.size(), 240U);
+
+    int64_t previousUs = 0;
+    size_t bestShots = 0;
+    for (size_t i = 0; i < documents.size(); ++i)
+    {
+        const int64_t documentUs = static_cast<int64_t>(i) * kStepUs;
+        process(documentUs, documents[i]);
+        for (const auto& packet: packetsOf<IObjectMetadataPacket>(*handler))
+        {
+            EXPECT_GE(packet->timestampUs(), previousUs) << "document " << i;
+            previousUs = packet->timestampUs();
+            const auto objects = objectsOf(*packet);
+            const bool hasBox
+                = std::any_of(objects.begin(), objects.end(), [](const ObjectView& o) { return o.box.width >= 0; });
+            if (hasBox)
+            {
+                EXPECT_EQ(packet->timestampUs(), documentUs + 150'000) << "document " << i;
+            }
+        }
+        bestShots += packetsOf<IObjectTrackBestShotPacket>(*handler).size();
+        handler->clear();
+    }
+    EXPECT_GT(bestShots, 0U) << "best shots came with boxes beside them";
 }
 
 TEST_F(MetadataPipelineTest, recordedSceneBecomesObjectsBestShotsAndEvents)
@@ -142,21 +189,86 @@ TEST_F(MetadataPipelineTest, recordedSceneBecomesObjectsBestShotsAndEvents)
     EXPECT_EQ(settingsChangeReports, 1) << "the camera reported a change of its analytics settings";
 }
 
-TEST_F(MetadataPipelineTest, dropsDocumentWhilePassIsRunning)
+TEST_F(MetadataPipelineTest, dropsDocumentOfBoxesOnlyWhilePassIsRunning)
 {
     handler->holdCalls();
-    push(1'000'000, documentXml({}, counterEvent(1)));
+    push(1'000'000, documentXml({{1}}));
     ASSERT_TRUE(handler->waitForHeldCalls(1, 5s)) << "the first pass is delivering";
 
-    push(2'000'000, documentXml({}, counterEvent(2)));
+    push(2'000'000, documentXml({{2}}));
     handler->releaseCalls();
     ASSERT_TRUE(waitUntilReady());
-    process(3'000'000, documentXml({}, counterEvent(3)));
+    process(3'000'000, documentXml({{3}}));
 
-    const auto events = packetsOf<IEventMetadataPacket>(*handler);
-    ASSERT_EQ(events.size(), 2U);
-    EXPECT_EQ(events[0]->timestampUs(), 1'000'000);
-    EXPECT_EQ(events[1]->timestampUs(), 3'000'000) << "the second document was dropped, not queued";
+    const auto objects = packetsOf<IObjectMetadataPacket>(*handler);
+    ASSERT_EQ(objects.size(), 2U);
+    EXPECT_EQ(objects[0]->timestampUs(), 1'000'000);
+    EXPECT_EQ(objects[1]->timestampUs(), 3'000'000) << "the second document was dropped, not queued";
+}
+
+TEST_F(MetadataPipelineTest, documentsWithEventsWaitInOrderWhilePassIsRunning)
+{
+    struct Row
+    {
+        const char* reason;
+        int documents;
+        int eventEvery; //< Every n-th document carries a line count; the others hold boxes only.
+        std::vector<int> delivered; //< The documents whose events reach the handler, in order.
+        size_t logLines;
+    };
+    std::vector<int> allButTheOldestWaiting = {0};
+    for (int i = 8; i < 40; ++i)
+        allButTheOldestWaiting.push_back(i);
+    const Row rows[] = {
+        {"a burst of 50, every fifth with an event", 50, 5, {0, 5, 10, 15, 20, 25, 30, 35, 40, 45}, 0},
+        {"39 waiting where 32 fit: the 7 oldest go", 40, 1, allButTheOldestWaiting, 3}, //< Told at 1, 2 and 4.
+    };
+    for (const Row& row: rows)
+    {
+        SCOPED_TRACE(row.reason);
+        handler->clear();
+        printed.clear();
+        handler->holdCalls();
+        for (int i = 0; i < row.documents; ++i)
+        {
+            push(i, documentXml({{i + 1}}, i % row.eventEvery == 0 ? counterEvent(i) : ""));
+            if (i == 0)
+            {
+                ASSERT_TRUE(handler->waitForHeldCalls(1, 5s)) << "the first pass is delivering";
+            }
+        }
+        handler->releaseCalls();
+        ASSERT_TRUE(waitUntilReady());
+
+        std::vector<int> delivered;
+        for (const auto& packet: packetsOf<IEventMetadataPacket>(*handler))
+            delivered.push_back(static_cast<int>(packet->timestampUs()));
+        EXPECT_EQ(delivered, row.delivered);
+        EXPECT_EQ(packetsOf<IObjectMetadataPacket>(*handler).size(), row.delivered.size())
+            << "boxes came only with the documents that waited for their events";
+        EXPECT_EQ(printed.size(), row.logLines);
+    }
+}
+
+TEST_F(MetadataPipelineTest, aDocumentBeyondTheCapsIsCutWithOneLogLine)
+{
+    using vms_server_plugins::analytics::qv::kMaxEventsPerDocument;
+    using vms_server_plugins::analytics::qv::kMaxObjectsPerDocument;
+    std::vector<Person> crowd;
+    for (int id = 1; id <= static_cast<int>(kMaxObjectsPerDocument) + 10; ++id)
+        crowd.push_back({id, "http://127.0.0.1/snapshot/best.jpg"});
+    std::string events;
+    for (size_t i = 0; i < kMaxEventsPerDocument + 5; ++i)
+        events += counterEvent(1);
+
+    process(1, documentXml(crowd, events));
+
+    EXPECT_EQ(packetsOf<IObjectTrackBestShotPacket>(*handler).size(), kMaxObjectsPerDocument);
+    const auto eventPackets = packetsOf<IEventMetadataPacket>(*handler);
+    ASSERT_EQ(eventPackets.size(), 1U);
+    EXPECT_EQ(static_cast<size_t>(eventPackets[0]->count()), kMaxEventsPerDocument);
+    ASSERT_EQ(printed.size(), 1U);
+    EXPECT_NE(printed[0].find("left out 10 objects and 5 notifications"), std::string::npos) << printed[0];
 }
 
 TEST_F(MetadataPipelineTest, onlyWhatTheDocumentHoldsIsConvertedAndThePipelineIsReadyAgain)
@@ -273,21 +385,6 @@ TEST_F(MetadataPipelineTest, eventWithAnObjectIdThatIsNoNumberIsStillDelivered)
     ASSERT_EQ(events.size(), 2U);
     EXPECT_EQ(events[0].typeId, "tesh.qv.Stay");
     EXPECT_EQ(events[1].typeId, "tesh.qv.Exit");
-}
-
-TEST_F(MetadataPipelineTest, objectSeenAgainAfter256NewOnesGetsANewTrack)
-{
-    std::vector<Person> crowd;
-    for (int id = 1; id <= 257; ++id)
-        crowd.push_back({id});
-
-    process(1, documentXml({{1}}));
-    const sdk::Uuid firstTrack = lastObjects()[0].trackId;
-    process(2, documentXml({{1}}));
-    EXPECT_EQ(lastObjects()[0].trackId, firstTrack);
-    process(3, documentXml(crowd));
-    process(4, documentXml({{1}}));
-    EXPECT_NE(lastObjects()[0].trackId, firstTrack);
 }
 
 } // namespace

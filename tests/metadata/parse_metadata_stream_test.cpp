@@ -277,7 +277,8 @@ TEST(ParseMetadataStream, givesNothingForTextThatIsNotAMetadataStream)
     const TextRow rows[] = {
         {"the root without prefix", "<MetaDataStream><tt:Event/></MetaDataStream>"},
         {"the root with another prefix", "<ns:MetaDataStream></ns:MetaDataStream>"},
-        {"the root in other letter case", "<tt:MetadataStream/>"},
+        {"the root in a letter case no writer uses", "<tt:METADATASTREAM/>"},
+        {"the root's prefix bound to another namespace", "<ns:MetaDataStream xmlns:ns=\"urn:other\"/>"},
         {"empty text", ""},
         {"text without markup", "tt:MetaDataStream"},
         {"an unclosed element", streamOf("<tt:VideoAnalytics><tt:Frame>")},
@@ -288,6 +289,45 @@ TEST(ParseMetadataStream, givesNothingForTextThatIsNotAMetadataStream)
     };
     for (const TextRow& row: rows)
         EXPECT_FALSE(parse(row.text)) << row.reason;
+}
+
+std::string replaced(std::string text, const std::vector<std::pair<std::string, std::string>>& replacements)
+{
+    for (const auto& [from, to]: replacements)
+    {
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+TEST(ParseMetadataStream, otherWritersSpellingsReadAsTheCamerasOwn)
+{
+    struct Row
+    {
+        const char* reason;
+        std::vector<std::pair<std::string, std::string>> replacements;
+    };
+    const Row rows[] = {
+        {"the schema's spelling of the root", {{"tt:MetaDataStream", "tt:MetadataStream"}}},
+        {"another prefix for the schema", {{"xmlns:tt=", "xmlns:onvif="}, {"<tt:", "<onvif:"}, {"</tt:", "</onvif:"}}},
+        {"the schema as default namespace", {{"xmlns:tt=", "xmlns="}, {"<tt:", "<"}, {"</tt:", "</"}}},
+        {"another prefix for notifications", {{"xmlns:wsnt=", "xmlns:b2="}, {"wsnt:", "b2:"}}},
+        {"texts in CDATA sections",
+            {{">Person<", "><![CDATA[\n  Person ]]><"}, {">tns1:", "><![CDATA[tns1:"},
+                {"</wsnt:Topic>", "]]></wsnt:Topic>"}}},
+    };
+    for (const char* file: {"scene_people_and_vehicles.xml", "events_all_topics.xml"})
+    {
+        const std::string cameras = readDataFile(file);
+        const std::string expected = describe(parse(cameras).get());
+        for (const Row& row: rows)
+        {
+            const std::string text = replaced(cameras, row.replacements);
+            ASSERT_NE(text, cameras) << row.reason;
+            EXPECT_EQ(describe(parse(text).get()), expected) << file << ": " << row.reason;
+        }
+    }
 }
 
 TEST(ParseMetadataStream, anEmptyRootGivesAnEmptyDocument)
@@ -477,7 +517,7 @@ struct NumberRow
 {
     const char* text;
     float decimal;
-    int32_t integer;
+    std::optional<int32_t> integer; //< Nothing: an object id that cannot be told apart, so no object.
 };
 
 TEST(ParseMetadataStream, numbersReadAsTheCConversionsButNeverNonFinite)
@@ -497,8 +537,9 @@ TEST(ParseMetadataStream, numbersReadAsTheCConversionsButNeverNonFinite)
         {"-Infinity", 0, 0},
         {"1e39", 0, 1}, //< Finite as a double, infinite as a float.
         {"1e400", 0, 1},
-        {"99999999999", 99999999999.0f, INT32_MAX},
-        {"-99999999999", -99999999999.0f, INT32_MIN},
+        {"99999999999", 99999999999.0f, std::nullopt},
+        {"-99999999999", -99999999999.0f, std::nullopt},
+        {"2147483647", 2147483647.0f, INT32_MAX},
     };
     for (const NumberRow& row: rows)
     {
@@ -510,11 +551,14 @@ TEST(ParseMetadataStream, numbersReadAsTheCConversionsButNeverNonFinite)
                 + R"(<tt:VehicleInfo><tt:Color><tt:ColorCluster><tt:Color X=)" + value
                 + "/></tt:ColorCluster></tt:Color></tt:VehicleInfo></tt:Appearance></tt:Object></tt:Frame>"
                   "</tt:VideoAnalytics>"));
-        ASSERT_TRUE(document && document->objects.size() == 1) << row.text;
+        ASSERT_TRUE(document) << row.text;
         EXPECT_FLOAT_EQ(document->scaleX, row.decimal) << row.text;
+        ASSERT_EQ(document->objects.size(), row.integer ? 1U : 0U) << row.text;
+        if (!row.integer)
+            continue;
         EXPECT_FLOAT_EQ(document->objects[0].left, row.decimal) << row.text;
-        EXPECT_EQ(document->objects[0].objectId, row.integer) << row.text;
-        EXPECT_EQ(document->objects[0].vehicleColor.x, row.integer) << row.text;
+        EXPECT_EQ(document->objects[0].objectId, *row.integer) << row.text;
+        EXPECT_EQ(document->objects[0].vehicleColor.x, *row.integer) << row.text;
     }
 }
 
@@ -586,7 +630,8 @@ TEST(MetadataParser, readsLargeDocumentsUpToTheCap)
     MetadataParser parser;
     const auto large = parseExactBuffer(parser, frameOf(repeat(object, count)));
     ASSERT_TRUE(large);
-    EXPECT_EQ(large->objects.size(), count);
+    EXPECT_EQ(large->objects.size(), kMaxObjectsPerDocument) << "the objects beyond the cap are left out";
+    EXPECT_EQ(large->objectsLeftOut, count - kMaxObjectsPerDocument);
     EXPECT_EQ(large->objects.back().bagCategory, "Backpack");
 
     EXPECT_TRUE(parseExactBuffer(parser, paddedDocument(kMaxDocumentBytes)));

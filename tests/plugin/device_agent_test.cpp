@@ -1,5 +1,8 @@
 // The agent between the host and a camera's two subsystems: what each host hook reaches, and the agent's release.
+#include <atomic>
 #include <chrono>
+#include <functional>
+#include <future>
 #include <map>
 #include <string>
 #include <thread>
@@ -102,6 +105,74 @@ TEST_F(DeviceAgentHooks, releasingTheAgentDeliversTheWorkInFlightFirst)
     agent.reset();
 
     EXPECT_EQ(handler->packets().size(), 3U);
+}
+
+/** A host whose handler, at its first packet, does what a server may do there: detach itself, or let the agent go. */
+class ReentrantHandler: public HostObject<sdk::analytics::IDeviceAgentHandler>
+{
+public:
+    explicit ReentrantHandler(std::function<void()> atFirstPacket): m_atFirstPacket(std::move(atFirstPacket)) {}
+
+    void handleMetadata(sdk::analytics::IMetadataPacket* /*metadataPacket*/) override
+    {
+        if (m_packets++ == 0)
+            m_atFirstPacket();
+    }
+
+    int packets() const { return m_packets; }
+
+private:
+    const std::function<void()> m_atFirstPacket;
+    std::atomic<int> m_packets{0}; //< Calls come from the agent's workers, one at a time.
+};
+
+TEST(DeviceAgentRelease, aHandlerMayDetachOrReleaseTheAgentFromInsideItsCall)
+{
+    struct Row
+    {
+        const char* reason;
+        bool releaseInside; //< Else it detaches itself.
+        int packets; //< What reaches the handler of a document of one box, one best shot and one event.
+    };
+    const Row rows[] = {
+        {"setHandler(nullptr) inside the call", false, 1},
+        {"the host's last reference released inside the call", true, 3},
+    };
+    for (const Row& row: rows)
+    {
+        SCOPED_TRACE(row.reason);
+        const LeakCheck leakCheck;
+        sdk::Ptr<DeviceAgent> agent = makeAgent();
+        DeviceAgent* const raw = agent.get();
+        std::promise<void> testLetGo;
+        const std::shared_future<void> letGo = testLetGo.get_future().share();
+        const auto handler = sdk::makePtr<ReentrantHandler>([&]() {
+            if (!row.releaseInside)
+                return raw->setHandler(nullptr);
+            letGo.wait(); //< So that the handler's reference is the last.
+            raw->releaseRef();
+        });
+        agent->setHandler(handler.get());
+        if (row.releaseInside)
+            raw->addRef(); //< The handler's own reference.
+        const auto packet = sdk::makePtr<CustomMetadataPacket>(
+            1, "", documentXml({{1}, {2, "http://127.0.0.1/snapshot/2.jpg"}}, counterEvent(1)));
+        sdk::Result<void> result;
+        agent->doPushDataPacket(&result, packet.get());
+        takeError(&result.error); //< The handler may already be gone when the push looks for it.
+        if (!row.releaseInside)
+        {
+            ASSERT_TRUE(waitUntilReady(*agent));
+        }
+        agent = nullptr;
+        testLetGo.set_value();
+
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (leakCheck.leakedCount() != 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        EXPECT_NO_LEAKS(leakCheck);
+        EXPECT_EQ(handler->packets(), row.packets) << "no packet accepted before the release is lost";
+    }
 }
 
 TEST(DeviceAgentSetup, cameraAddressIsTheFirstDottedQuadOfTheUrl)

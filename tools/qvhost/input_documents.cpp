@@ -2,9 +2,14 @@
 #include "input_documents.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <string_view>
+
+#include <rapidxml/rapidxml.hpp>
 
 #include "host_error.h"
 
@@ -52,6 +57,52 @@ void addPiece(const std::string& text, size_t begin, size_t end, std::vector<std
     documents->push_back(text.substr(begin, last + 1 - begin));
 }
 
+std::string_view localName(const rapidxml::xml_node<char>& element)
+{
+    const std::string_view name(element.name(), element.name_size());
+    const std::size_t colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+/** Opening tags minus closing ones at the deepest point; comments and CDATA holding '<' may fool it, harmlessly. */
+std::size_t approximateNesting(const std::string& text)
+{
+    std::size_t depth = 0;
+    std::size_t deepest = 0;
+    for (std::size_t at = text.find('<'); at != std::string::npos && at + 1 < text.size(); at = text.find('<', at + 1))
+    {
+        const char next = text[at + 1];
+        if (next == '/')
+            depth -= depth > 0 ? 1 : 0;
+        else if (next != '!' && next != '?')
+            deepest = std::max(deepest, ++depth);
+        const std::size_t end = text.find('>', at);
+        if (end != std::string::npos && end > at && text[end - 1] == '/')
+            depth -= depth > 0 ? 1 : 0;
+    }
+    return deepest;
+}
+
+/** Any object or notification below the element, walked without recursion. */
+bool holdsContent(const rapidxml::xml_node<char>& root)
+{
+    std::vector<const rapidxml::xml_node<char>*> pending{&root};
+    while (!pending.empty())
+    {
+        const rapidxml::xml_node<char>* element = pending.back();
+        pending.pop_back();
+        const std::string_view name = localName(*element);
+        if (name == "Object" || name == "NotificationMessage")
+            return true;
+        for (const auto* child = element->first_node(); child; child = child->next_sibling())
+        {
+            if (child->type() == rapidxml::node_element)
+                pending.push_back(child);
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::vector<std::string> splitDocuments(const std::string& text)
@@ -70,10 +121,29 @@ std::vector<std::string> splitDocuments(const std::string& text)
     return documents;
 }
 
-bool hasContent(const std::string& document)
+DocumentShape shapeOf(const std::string& document)
 {
-    return document.find("<tt:Object ") != std::string::npos
-        || document.find("NotificationMessage") != std::string::npos;
+    // Deeper documents are refused by the plug-in before it parses them, and would exhaust rapidxml's recursion here.
+    constexpr std::size_t kMaxNesting = 256;
+    if (approximateNesting(document) > kMaxNesting)
+        return {};
+    std::vector<char> text(document.begin(), document.end());
+    text.push_back('\0');
+    const auto xml = std::make_unique<rapidxml::xml_document<char>>(); //< A 64 KiB pool: not on the stack.
+    try
+    {
+        xml->parse<rapidxml::parse_non_destructive>(text.data());
+    }
+    catch (const rapidxml::parse_error&)
+    {
+        return {};
+    }
+    const rapidxml::xml_node<char>* root = xml->first_node();
+    while (root && root->type() != rapidxml::node_element)
+        root = root->next_sibling();
+    if (!root || (localName(*root) != "MetaDataStream" && localName(*root) != "MetadataStream"))
+        return {};
+    return {true, holdsContent(*root)};
 }
 
 std::vector<InputDocument> readInputDocuments(const std::vector<std::string>& paths)

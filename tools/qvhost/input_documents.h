@@ -24,7 +24,15 @@ std::vector<InputDocument> readInputDocuments(const std::vector<std::string>& pa
  */
 std::vector<std::string> splitDocuments(const std::string& text);
 
-/** Whether the document holds objects or notifications: one that does yields packets unless it is dropped. */
-bool hasContent(const std::string& document);
+struct DocumentShape
+{
+    /** Well-formed XML whose root is a metadata stream (either spelling, any prefix): the plug-in parses it. */
+    bool readable = false;
+    /** It holds objects or notifications: a readable one yields packets unless it is dropped. */
+    bool hasContent = false;
+};
+
+/** Judged by the elements' names without their prefixes, as a host that does not know the plug-in sees it. */
+DocumentShape shapeOf(const std::string& document);
 
 } // namespace qvhost

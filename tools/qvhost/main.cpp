@@ -103,7 +103,7 @@ Clock::time_point pushAll(PluginSession& session,
         const HostRef<CustomMetadataPacket> packet(
             new CustomMetadataPacket(timestampUs, CustomMetadataPacket::kDefaultCodec, documents[i].text));
         const auto pushStart = Clock::now();
-        statistics->pushStarting(timestampUs + shiftUs, hasContent(documents[i].text), pushStart);
+        statistics->pushStarting(timestampUs + shiftUs, shapeOf(documents[i].text), pushStart);
         const std::string error = session.pushDataPacket(packet.get());
         lastPush = Clock::now();
         statistics->pushReturned(timestampUs + shiftUs, lastPush - pushStart, !error.empty());

@@ -26,7 +26,12 @@ inline const Json& arrayOf(const Json& item, const char* key)
 enum class DocumentOutcome
 {
     converted, //< At least one object or event packet came back for it.
-    refused, //< The push call reported an error.
+    /**
+     * Converted, though pushed while an earlier document's packets were still coming: it waited for that pass.
+     * (One pushed in the instant between a pass's last packet and its end waited too, and counts as converted.)
+     */
+    queued,
+    refused, //< The push call reported an error, or the text is no metadata stream the plug-in reads.
     droppedWhileBusy, //< It held objects or notifications, yet nothing came back.
     nothingToConvert, //< It held neither objects nor notifications.
 };
@@ -40,6 +45,7 @@ struct OutcomeLabel
 /** Every outcome under the label the summary counts it with, in the summary's order. */
 constexpr OutcomeLabel kOutcomeLabels[] = {
     {DocumentOutcome::converted, "converted"},
+    {DocumentOutcome::queued, "queued"},
     {DocumentOutcome::refused, "refused"},
     {DocumentOutcome::droppedWhileBusy, "dropped while busy"},
     {DocumentOutcome::nothingToConvert, "nothing to convert"},

@@ -61,11 +61,11 @@ std::string counted(const std::string& typeId, size_t count)
 
 } // namespace
 
-void ReplayStatistics::pushStarting(int64_t passTimestampUs, bool hasContent, Clock::time_point pushStart)
+void ReplayStatistics::pushStarting(int64_t passTimestampUs, DocumentShape shape, Clock::time_point pushStart)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     Document& document = m_documents[passTimestampUs];
-    document.hasContent = hasContent;
+    document.shape = shape;
     document.pushStart = pushStart;
     m_latestPassTimestampUs = passTimestampUs;
 }
@@ -134,24 +134,37 @@ Clock::time_point ReplayStatistics::lastArrival() const
     return m_lastArrival;
 }
 
-DocumentOutcome ReplayStatistics::outcomeOf(const Document& document)
+/** Called with the lock held. */
+std::vector<DocumentOutcome> ReplayStatistics::outcomes() const
 {
-    if (document.converted)
-        return DocumentOutcome::converted;
-    if (document.refused)
-        return DocumentOutcome::refused;
-    return document.hasContent ? DocumentOutcome::droppedWhileBusy : DocumentOutcome::nothingToConvert;
+    std::vector<DocumentOutcome> outcomes;
+    Clock::time_point lastEarlierArrival;
+    for (const auto& [timestamp, document]: m_documents)
+    {
+        if (document.converted)
+            outcomes.push_back(
+                lastEarlierArrival > document.pushStart ? DocumentOutcome::queued : DocumentOutcome::converted);
+        else if (document.refused || !document.shape.readable)
+            outcomes.push_back(DocumentOutcome::refused);
+        else
+            outcomes.push_back(
+                document.shape.hasContent ? DocumentOutcome::droppedWhileBusy : DocumentOutcome::nothingToConvert);
+        if (document.converted)
+            lastEarlierArrival = std::max(lastEarlierArrival, document.pushStart + document.latency);
+    }
+    return outcomes;
 }
 
 ReplaySummary ReplayStatistics::summary() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    std::map<DocumentOutcome, int64_t> outcomes;
+    std::map<DocumentOutcome, int64_t> counts;
+    for (const DocumentOutcome outcome: outcomes())
+        ++counts[outcome];
     std::vector<int64_t> calls;
     std::vector<int64_t> latencies;
     for (const auto& [timestamp, document]: m_documents)
     {
-        ++outcomes[outcomeOf(document)];
         calls.push_back(microseconds(document.call));
         if (document.converted)
             latencies.push_back(microseconds(document.latency));
@@ -159,7 +172,7 @@ ReplaySummary ReplayStatistics::summary() const
     ReplaySummary summary;
     summary.documents = {{"documents pushed", static_cast<int64_t>(m_documents.size())}};
     for (const OutcomeLabel& outcome: kOutcomeLabels)
-        summary.documents.push_back({outcome.label, outcomes[outcome.outcome]});
+        summary.documents.push_back({outcome.label, counts[outcome.outcome]});
     for (const auto& [kind, count]: m_packetsByKind)
         summary.packetsByKind.push_back({kind, count});
     for (const auto& [typeId, count]: m_objectsByType)
@@ -178,11 +191,12 @@ std::vector<DocumentRecord> ReplayStatistics::takeDocuments()
     const std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<DocumentRecord> records;
     records.reserve(m_documents.size());
+    const std::vector<DocumentOutcome> outcomesInOrder = outcomes();
     for (auto& [timestamp, document]: m_documents)
     {
-        const DocumentOutcome outcome = outcomeOf(document);
+        const DocumentOutcome outcome = outcomesInOrder[records.size()];
         records.push_back({static_cast<int>(records.size()) + 1, timestamp, outcome, microseconds(document.call),
-            outcome == DocumentOutcome::converted ? microseconds(document.latency) : 0, std::move(document.packets)});
+            document.converted ? microseconds(document.latency) : 0, std::move(document.packets)});
         document.packets.clear();
     }
     return records;

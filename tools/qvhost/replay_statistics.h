@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "input_documents.h"
 #include "packet_json.h"
 #include "replay_record.h"
 
@@ -28,9 +29,10 @@ public:
      * Called just before the push, since the plug-in may deliver before the push call returns.
      * @param passTimestampUs The document's packet time plus the calibration offset, which its event packet and
      *     (most of the time) its object packet carry.
-     * @param hasContent Whether the document holds objects or notifications, so that no packet back means a drop.
+     * @param shape Whether the plug-in reads the document and whether it holds objects or notifications, so that no
+     *     packet back means a drop.
      */
-    void pushStarting(int64_t passTimestampUs, bool hasContent, Clock::time_point pushStart);
+    void pushStarting(int64_t passTimestampUs, DocumentShape shape, Clock::time_point pushStart);
 
     void pushReturned(int64_t passTimestampUs, Clock::duration call, bool refused);
 
@@ -50,7 +52,7 @@ public:
 private:
     struct Document
     {
-        bool hasContent = false;
+        DocumentShape shape;
         Clock::time_point pushStart;
         Clock::duration call{};
         bool refused = false;
@@ -65,7 +67,8 @@ private:
         int observations = 0;
     };
 
-    static DocumentOutcome outcomeOf(const Document& document);
+    /** In push order; a converted document counts as queued when an earlier one's packets came after its push. */
+    std::vector<DocumentOutcome> outcomes() const;
     void countItems(const Json& packet);
     void printAccount(std::FILE* out, int64_t firstTimestampUs) const;
 

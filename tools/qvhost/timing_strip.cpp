@@ -138,9 +138,7 @@ std::string timingSection(const std::vector<DocumentRecord>& documents, const Ti
         "push call", "call-bar", columns(documents, axis, [](const DocumentRecord& d) { return d.callUs; }), top);
     top += kBarRowHeight + kRowGap;
     svg += barRow("push to delivery", "latency-bar",
-        columns(documents, axis,
-            [](const DocumentRecord& d) { return d.outcome == DocumentOutcome::converted ? d.latencyUs : -1; }),
-        top);
+        columns(documents, axis, [](const DocumentRecord& d) { return d.latencyUs > 0 ? d.latencyUs : -1; }), top);
     top += kBarRowHeight + kRowGap;
     svg += markRow(documents, axis, DocumentOutcome::droppedWhileBusy, "dropped-mark", top);
     svg += markRow(documents, axis, DocumentOutcome::refused, "refused-mark", top + kMarkRowHeight);

@@ -51,6 +51,23 @@ std::string lineCountingDescription(const MetadataEvent& event)
     return description;
 }
 
+/**
+ * Cameras send tampering with "State" false when it ends, and as the current state of every new subscription; only
+ * a State item that says false (or 0) makes the notification an end. The last State item wins.
+ */
+bool isActive(const MetadataEvent& event, const std::string& topic)
+{
+    if (topic != kSceneChangeTopic)
+        return true;
+    bool active = true;
+    for (const SimpleItem& item: event.dataItems)
+    {
+        if (item.name == "State")
+            active = item.value != "false" && item.value != "0";
+    }
+    return active;
+}
+
 class EventConverter
 {
 public:
@@ -77,7 +94,7 @@ Ptr<EventMetadataPacket> EventConverter::convert(const MetadataDocument& documen
             continue;
         auto metadata = sdk::makePtr<EventMetadata>();
         applyTopic(event, *event.topic, *metadata);
-        metadata->setIsActive(true);
+        metadata->setIsActive(isActive(event, *event.topic));
         metadata->setTrackId(sdk::randomUuid());
         packet->addItem(metadata.get());
     }

@@ -1,6 +1,7 @@
 // Turns the objects of one camera document into the host's object metadata and best shots.
 #include "convert_objects.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -128,13 +129,21 @@ void fixSpanOnce(CoordinateSpan& span, const MetadataDocument& document)
     span.height = height;
 }
 
+/**
+ * The corners in either order: a camera whose coordinates run upwards (a negative y scale) writes the bottom above
+ * the top, and the host wants no box of negative size.
+ */
 std::optional<Rect> boundingBox(const MetadataObject& object, const CoordinateSpan& span)
 {
+    const float left = object.left / span.width;
+    const float right = object.right / span.width;
+    const float top = object.top / span.height;
+    const float bottom = object.bottom / span.height;
     Rect box;
-    box.x = object.left / span.width;
-    box.y = object.top / span.height;
-    box.width = object.right / span.width - box.x;
-    box.height = object.bottom / span.height - box.y;
+    box.x = std::min(left, right);
+    box.y = std::min(top, bottom);
+    box.width = std::max(left, right) - box.x;
+    box.height = std::max(top, bottom) - box.y;
     // The host gets no box at all rather than a NaN or an infinite one.
     for (const float value: {box.x, box.y, box.width, box.height})
     {
@@ -161,6 +170,7 @@ private:
     ObjectConversion m_result;
     Ptr<ObjectMetadataPacket> m_packet;
     bool m_hasRecognisedObject = false;
+    bool m_hasTrackedObject = false; //< Then the packet keeps the pass time, whatever best shots it also holds.
 };
 
 ObjectConversion ObjectConverter::convert(const MetadataDocument& document)
@@ -204,6 +214,7 @@ void ObjectConverter::emitTracked(const MetadataObject& object, const ClassRow& 
     metadata->setTrackId(m_context.trackIds.trackIdForObject(object.objectId));
     metadata->setTypeId(row.typeId);
     m_packet->setTimestampUs(m_context.passTimestampUs);
+    m_hasTrackedObject = true;
     m_packet->addItem(metadata.get());
     m_context.firstAppearances.recordIfAbsent(object.objectId, m_context.passTimestampUs, kit::steadyClockNs());
 }
@@ -219,7 +230,9 @@ void ObjectConverter::emitBestShot(const MetadataObject& object, const ClassRow&
     const sdk::Uuid trackId = m_context.trackIds.trackIdForObject(object.objectId);
     metadata->setTrackId(trackId);
     metadata->setTypeId(row.typeId);
-    m_packet->setTimestampUs(timestampUs);
+    // Stamped early, the boxes tracked beside it would be drawn where the objects were seconds before.
+    if (!m_hasTrackedObject)
+        m_packet->setTimestampUs(timestampUs);
     m_packet->addItem(metadata.get());
 
     auto bestShot = sdk::makePtr<ObjectTrackBestShotPacket>(sdk::Uuid{}, -1, Rect{});

@@ -1,6 +1,7 @@
 // One document of the camera's metadata stream, reduced to what the conversions use.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -67,9 +68,23 @@ struct MetadataDocument
     // Attributes "x" and "y" of tt:Scale; 0 where the document has none, which leaves the frame's spans unknown.
     float scaleX = 0;
     float scaleY = 0;
-    std::vector<MetadataObject> objects;
-    std::vector<MetadataEvent> events;
+    std::vector<MetadataObject> objects; //< At most kMaxObjectsPerDocument.
+    std::vector<MetadataEvent> events; //< At most kMaxEventsPerDocument.
+    std::size_t objectsLeftOut = 0; //< Objects of the last frame beyond the cap.
+    std::size_t eventsLeftOut = 0;
 };
+
+/**
+ * Four times the track ids we keep (kMaxTrackedObjects), which is itself far above the few dozen objects a camera's
+ * analytics follows in one frame; it bounds what one document can make a pass hold and hand to the pool.
+ */
+inline constexpr std::size_t kMaxObjectsPerDocument = 1024;
+
+/**
+ * A camera has at most 8 lines, 8 regions with 6 behaviours each, tampering and its settings report: about 60
+ * notifications if every rule fired in the same instant. Four times that bounds one document.
+ */
+inline constexpr std::size_t kMaxEventsPerDocument = 256;
 
 /** The camera's texts of class, vehicle type and bag fit fixed 32-byte fields with their terminator. */
 inline constexpr std::size_t kShortTextLength = 31;

@@ -1,6 +1,7 @@
 // The metadata pass of one camera: admission, then pruning, the two conversions and the deliveries on the pool.
 #include "metadata_pipeline.h"
 
+#include <algorithm>
 #include <future>
 #include <utility>
 
@@ -16,20 +17,49 @@ using sdk::Ptr;
 using sdk::analytics::EventMetadataPacket;
 using sdk::analytics::ICustomMetadataPacket;
 
+namespace {
+
+/** Neither notifications nor best shots are sent again by the camera; boxes are, with the next document. */
+bool mustNotBeLost(const MetadataDocument& document)
+{
+    return !document.events.empty()
+        || std::any_of(document.objects.begin(), document.objects.end(),
+            [](const MetadataObject& object) { return object.imageRef.has_value(); });
+}
+
+/** 1, 2, 4, 8...: a full queue that stays full is told of ever more rarely. */
+bool isPowerOfTwo(std::size_t count)
+{
+    return count != 0 && (count & (count - 1)) == 0;
+}
+
+} // namespace
+
 MetadataPipeline::MetadataPipeline(
-    kit::ThreadPool& pool, SettingsSource settings, SettingsChanged settingsChanged, Delivery deliver):
+    kit::ThreadPool& pool, SettingsSource settings, SettingsChanged settingsChanged, Delivery deliver, Print print):
     m_pool(pool),
     m_settings(std::move(settings)),
     m_settingsChanged(std::move(settingsChanged)),
-    m_deliver(std::move(deliver))
+    m_deliver(std::move(deliver)),
+    m_print(std::move(print))
 {}
 
-void MetadataPipeline::push(const ICustomMetadataPacket* packet)
+Admission MetadataPipeline::push(const ICustomMetadataPacket* packet)
 {
     std::unique_ptr<MetadataDocument> document = parse(packet);
-    if (!document || !m_ready.exchange(false))
-        return;
-    startPass(std::move(document), packet->timestampUs());
+    if (!document)
+        return Admission::refused;
+    reportDroppedParts(*document);
+    try
+    {
+        const PassSettings settings = m_settings();
+        const Pass pass{shiftedTimestampUs(packet->timestampUs(), settings.timestampCalibrationUs), settings};
+        return admit({std::move(document), pass});
+    }
+    catch (...)
+    {
+        return Admission::refused; //< Without its settings no pass can be run for it.
+    }
 }
 
 std::unique_ptr<MetadataDocument> MetadataPipeline::parse(const ICustomMetadataPacket* packet)
@@ -38,18 +68,94 @@ std::unique_ptr<MetadataDocument> MetadataPipeline::parse(const ICustomMetadataP
     return m_parser.parse(packet->data(), packet->dataSize());
 }
 
-void MetadataPipeline::startPass(std::unique_ptr<MetadataDocument> document, int64_t packetTimestampUs)
+Admission MetadataPipeline::admit(AdmittedDocument admitted)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_admissionMutex);
+        if (m_busy)
+        {
+            if (!mustNotBeLost(*admitted.document))
+                return Admission::droppedWhileBusy;
+            wait(std::move(admitted));
+            return Admission::queued;
+        }
+        m_busy = true;
+        m_ready = false;
+    }
+    startPasses(std::move(admitted));
+    return Admission::started;
+}
+
+/** Called with the admission lock held. */
+void MetadataPipeline::wait(AdmittedDocument admitted)
+{
+    if (m_waiting.size() >= kMaxWaitingDocuments)
+    {
+        m_waiting.pop_front();
+        if (isPowerOfTwo(++m_droppedWaiting))
+        {
+            print("Dropped the oldest metadata document waiting for conversion, " + std::to_string(m_droppedWaiting)
+                + " so far: " + std::to_string(kMaxWaitingDocuments) + " were waiting.");
+        }
+    }
+    m_waiting.push_back(std::move(admitted));
+}
+
+void MetadataPipeline::startPasses(AdmittedDocument first)
 {
     try
     {
-        const PassSettings settings = m_settings();
-        const Pass pass{shiftedTimestampUs(packetTimestampUs, settings.timestampCalibrationUs), settings};
-        m_pool.enqueue([this, document = std::move(document), pass]() mutable { runPass(std::move(document), pass); });
+        auto task = std::make_shared<AdmittedDocument>(std::move(first));
+        m_pool.enqueue([this, task]() { runPasses(std::move(*task)); });
     }
     catch (...)
     {
-        m_ready = true; //< No pass was started, so nobody else would set it again.
+        // No pass task runs, so nobody else would take the waiting documents or end the busy state.
+        const std::lock_guard<std::mutex> lock(m_admissionMutex);
+        m_waiting.clear();
+        m_busy = false;
+        m_ready = true;
     }
+}
+
+/** One task converts the waiting documents one after the other, so passes never overlap and keep their order. */
+void MetadataPipeline::runPasses(AdmittedDocument first)
+{
+    AdmittedDocument current = std::move(first);
+    do
+    {
+        runPass(std::move(current.document), current.pass);
+    } while (takeWaiting(&current));
+}
+
+/** Ends the busy state when nothing waits, under the lock admission tests it with. */
+bool MetadataPipeline::takeWaiting(AdmittedDocument* next)
+{
+    const std::lock_guard<std::mutex> lock(m_admissionMutex);
+    if (m_waiting.empty())
+    {
+        m_busy = false;
+        m_ready = true;
+        return false;
+    }
+    *next = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    return true;
+}
+
+void MetadataPipeline::reportDroppedParts(const MetadataDocument& document)
+{
+    if (document.objectsLeftOut == 0 && document.eventsLeftOut == 0)
+        return;
+    print("A metadata document held more than " + std::to_string(kMaxObjectsPerDocument) + " objects or "
+        + std::to_string(kMaxEventsPerDocument) + " notifications; left out " + std::to_string(document.objectsLeftOut)
+        + " objects and " + std::to_string(document.eventsLeftOut) + " notifications.");
+}
+
+void MetadataPipeline::print(const std::string& text) const
+{
+    if (m_print)
+        m_print(text);
 }
 
 void MetadataPipeline::runPass(std::unique_ptr<MetadataDocument> document, const Pass& pass)
@@ -65,7 +171,6 @@ void MetadataPipeline::runPass(std::unique_ptr<MetadataDocument> document, const
         // This document's packets are lost; the pipeline must not stay busy for ever.
     }
     clearOutgoingPackets();
-    m_ready = true;
 }
 
 void MetadataPipeline::pruneTrackingMaps(int32_t highlightSeconds)

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include <tesh/kit/thread_pool.h>
@@ -28,8 +31,24 @@
 namespace tesh::vms_server_plugins::analytics::qv {
 
 /**
- * Converts at most one document at a time: a document that arrives meanwhile is parsed and dropped, so the host's
- * push call never waits and no backlog can build up.
+ * A burst of notifications from a camera is a few documents; passes take milliseconds, so only a stalled host
+ * handler fills this many. Beyond it the oldest waiting document goes, so what waits stays bounded and recent.
+ */
+inline constexpr std::size_t kMaxWaitingDocuments = 32;
+
+/** What admission did with a packet. */
+enum class Admission
+{
+    refused, //< No document: not well-formed, not a metadata stream, or no data.
+    started, //< Its pass started at once.
+    queued, //< It carries events or best shots and waits for the pass under way.
+    droppedWhileBusy, //< Boxes only, while a pass was under way.
+};
+
+/**
+ * Converts at most one document at a time, in the order they came. A document of boxes only that arrives meanwhile
+ * is parsed and dropped, so the host's push call never waits and no backlog of stale boxes builds up; one that
+ * carries events or image references waits for its turn in a bounded queue, since those are not sent again.
  */
 class MetadataPipeline
 {
@@ -43,19 +62,26 @@ public:
     /** Hands one packet to the host, taking over its reference; called on workers, several at once. */
     using Delivery = std::function<void(sdk::Ptr<sdk::analytics::IMetadataPacket>)>;
 
+    /** Writes one line of the agent's log; called on the admitting thread. */
+    using Print = std::function<void(const std::string&)>;
+
     /**
      * @param pool Runs the passes, their conversions and deliveries, and may still be starting when this is made.
      *     Its tasks use this pipeline: the owner drains the pool (destroys it) before the pipeline goes.
      */
-    MetadataPipeline(kit::ThreadPool& pool, SettingsSource settings, SettingsChanged settingsChanged, Delivery deliver);
+    MetadataPipeline(kit::ThreadPool& pool,
+        SettingsSource settings,
+        SettingsChanged settingsChanged,
+        Delivery deliver,
+        Print print = nullptr);
 
     MetadataPipeline(const MetadataPipeline&) = delete;
     MetadataPipeline& operator=(const MetadataPipeline&) = delete;
 
     /** Parses the packet on the calling thread and starts a pass with it unless one is under way. */
-    void push(const sdk::analytics::ICustomMetadataPacket* packet);
+    Admission push(const sdk::analytics::ICustomMetadataPacket* packet);
 
-    /** False from the admission of a document until the last step of its pass. */
+    /** False from the admission of a document until the last step of the pass of the last one waiting. */
     bool isReady() const { return m_ready; }
 
 private:
@@ -65,8 +91,20 @@ private:
         PassSettings settings;
     };
 
+    struct AdmittedDocument
+    {
+        std::unique_ptr<MetadataDocument> document;
+        Pass pass;
+    };
+
     std::unique_ptr<MetadataDocument> parse(const sdk::analytics::ICustomMetadataPacket* packet);
-    void startPass(std::unique_ptr<MetadataDocument> document, int64_t packetTimestampUs);
+    Admission admit(AdmittedDocument admitted);
+    void wait(AdmittedDocument admitted);
+    void startPasses(AdmittedDocument first);
+    void runPasses(AdmittedDocument first);
+    bool takeWaiting(AdmittedDocument* next);
+    void reportDroppedParts(const MetadataDocument& document);
+    void print(const std::string& text) const;
     void runPass(std::unique_ptr<MetadataDocument> document, const Pass& pass);
     void pruneTrackingMaps(int32_t highlightSeconds);
     void convert(std::unique_ptr<MetadataDocument> document, const Pass& pass);
@@ -78,7 +116,12 @@ private:
     const SettingsSource m_settings;
     const SettingsChanged m_settingsChanged;
     const Delivery m_deliver;
-    std::atomic<bool> m_ready{true};
+    const Print m_print;
+    std::mutex m_admissionMutex; //< Guards m_busy and m_waiting, so a waiting document is never left behind.
+    bool m_busy = false; //< A pass task is under way; it takes the waiting documents before it ends.
+    std::deque<AdmittedDocument> m_waiting;
+    std::size_t m_droppedWaiting = 0; //< Documents the full queue pushed out, for the log.
+    std::atomic<bool> m_ready{true}; //< !m_busy, for readers that take no lock.
     std::mutex m_parserMutex; //< The host may push from more than one thread.
     MetadataParser m_parser;
     // Touched by passes only, which never overlap; the highlights alone are shared by the two conversions of one.

@@ -12,6 +12,7 @@
 
 #include <tesh/kit/decimal_number.h>
 
+#include "names_by_namespace.h"
 #include "nesting_depth.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -23,7 +24,7 @@ using Node = rapidxml::xml_node<char>;
 /** Element text trimmed at both ends, with its inner white-space runs condensed to one space. */
 constexpr int kParseFlags = rapidxml::parse_trim_whitespace | rapidxml::parse_normalize_whitespace;
 
-/** Names are compared with their prefix as written; namespace declarations are not consulted. */
+/** Names are compared with the prefixes nameElementsByNamespace gave them. */
 std::string_view nameOf(const Node& node)
 {
     if (node.type() != rapidxml::node_element)
@@ -207,10 +208,28 @@ void readAppearance(const Node& appearance, MetadataObject* object)
     }
 }
 
-MetadataObject readObject(const Node& element)
+/**
+ * An id whose digits do not fit 32 bits cannot be told apart from others that saturate to the same limit: such an
+ * object is left out. Otherwise the id reads as atoi reads it, 0 without the attribute.
+ */
+std::optional<int32_t> readObjectId(const Node& element)
 {
+    const std::optional<std::string_view> text = attributeOf(element, "ObjectId");
+    if (!text)
+        return 0;
+    if (const std::optional<int32_t> id = kit::parseDecimalInteger(*text))
+        return id;
+    // Text without digits reads as 0, as atoi reads it; only digits beyond 32 bits make the id unusable.
+    return kit::saturatedDecimalInteger(*text) == 0 ? std::optional<int32_t>(0) : std::nullopt;
+}
+
+std::optional<MetadataObject> readObject(const Node& element)
+{
+    const std::optional<int32_t> objectId = readObjectId(element);
+    if (!objectId)
+        return std::nullopt;
     MetadataObject object;
-    readIntegerAttribute(element, "ObjectId", &object.objectId);
+    object.objectId = *objectId;
     if (const Node* appearance = firstChild(&element, "tt:Appearance"))
         readAppearance(*appearance, &object);
     return object;
@@ -222,6 +241,7 @@ void readFrame(const Node& frame, MetadataDocument* document)
     document->scaleX = 0;
     document->scaleY = 0;
     document->objects.clear();
+    document->objectsLeftOut = 0;
     for (const Node* child = frame.first_node(); child; child = child->next_sibling())
     {
         const std::string_view name = nameOf(*child);
@@ -235,7 +255,10 @@ void readFrame(const Node& frame, MetadataDocument* document)
         }
         else if (name == "tt:Object")
         {
-            document->objects.push_back(readObject(*child));
+            if (document->objects.size() == kMaxObjectsPerDocument)
+                ++document->objectsLeftOut;
+            else if (std::optional<MetadataObject> object = readObject(*child))
+                document->objects.push_back(std::move(*object));
         }
     }
 }
@@ -296,7 +319,10 @@ std::unique_ptr<MetadataDocument> readDocument(const Node& root)
         }
         else if (name == "tt:Event")
         {
-            document->events.push_back(readEvent(*child));
+            if (document->events.size() == kMaxEventsPerDocument)
+                ++document->eventsLeftOut;
+            else
+                document->events.push_back(readEvent(*child));
         }
     }
     return document;
@@ -315,6 +341,7 @@ std::unique_ptr<MetadataDocument> parseMetadataStream(char* text, std::size_t le
             return nullptr;
         xml.clear();
         xml.parse<kParseFlags>(text);
+        nameElementsByNamespace(xml);
         const Node* root = firstChild(&xml, "tt:MetaDataStream");
         std::unique_ptr<MetadataDocument> document = root ? readDocument(*root) : nullptr;
         xml.clear();

@@ -24,8 +24,10 @@ constexpr int kMaxDocumentNesting = 256;
  * normalisation of element text. Numbers read the way atoi and atof read them, but whatever the process's locale
  * is, and a decimal that is not finite as a 32-bit float reads as 0. Texts held in fixed-size fields are cut to
  * their limit without splitting a UTF-8 sequence.
+ * Elements are known by namespace (see nameElementsByNamespace); objects and notifications beyond
+ * kMaxObjectsPerDocument and kMaxEventsPerDocument are counted, not read.
  * @return Nothing for text that is not well-formed XML, that nests deeper than kMaxDocumentNesting, or whose top
- *     element is not "tt:MetaDataStream", and for any failure on the way; never throws, logs nothing.
+ *     element is not the metadata stream, and for any failure on the way; never throws, logs nothing.
  */
 std::unique_ptr<MetadataDocument> parseMetadataStream(char* text);
 

@@ -1,6 +1,8 @@
 // The host's track id for each camera object id.
 #include "track_ids.h"
 
+#include <iterator>
+
 #include <tesh/sdk/helpers/uuid_helper.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -8,15 +10,18 @@ namespace tesh::vms_server_plugins::analytics::qv {
 sdk::Uuid TrackIds::trackIdForObject(int32_t objectId)
 {
     if (const auto it = m_objectTrackIds.find(objectId); it != m_objectTrackIds.end())
-        return it->second;
+    {
+        m_recency.splice(m_recency.end(), m_recency, it->second.recency);
+        return it->second.trackId;
+    }
 
     const sdk::Uuid trackId = sdk::randomUuid();
-    m_objectTrackIds.emplace(objectId, trackId);
-    m_objectTrackOrder.push_back(objectId);
-    if (m_objectTrackOrder.size() > kMaxTrackedObjects)
+    m_recency.push_back(objectId);
+    m_objectTrackIds.emplace(objectId, Track{trackId, std::prev(m_recency.end())});
+    if (m_recency.size() > kMaxTrackedObjects)
     {
-        m_objectTrackIds.erase(m_objectTrackOrder.front());
-        m_objectTrackOrder.pop_front();
+        m_objectTrackIds.erase(m_recency.front());
+        m_recency.pop_front();
     }
     return trackId;
 }

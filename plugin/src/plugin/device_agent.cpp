@@ -3,6 +3,8 @@
 
 #include <thread>
 
+#include <tesh/kit/finisher.h>
+
 #include <camera_settings/settings_model.h>
 #include <tesh/sdk/helpers/boundary.h>
 #include <tesh/sdk/helpers/from_string_map.h>
@@ -39,11 +41,31 @@ DeviceAgent::DeviceAgent(const IDeviceInfo* deviceInfo):
         m_threadPool,
         [this]() { return passSettings(); },
         [this]() { m_cameraSettings->cameraSettingsChanged(); },
-        [this](Ptr<IMetadataPacket> packet) { pushMetadataPacket(packet.releasePtr()); }),
+        [this](Ptr<IMetadataPacket> packet) { pushMetadataPacket(packet.releasePtr()); },
+        [this](const std::string& text) { print(text); }),
     m_threadPool(kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency()))
 {}
 
 DeviceAgent::~DeviceAgent() = default;
+
+int DeviceAgent::releaseRef() const
+{
+    if (!m_threadPool.isOwnWorker())
+        return ConsumingDeviceAgent::releaseRef();
+    const auto [newCount, ownerToDelete] = refCountHolder().releaseRef();
+    if (!ownerToDelete)
+        return newCount;
+    try
+    {
+        kit::finishElsewhere([ownerToDelete = ownerToDelete]() { IRefCountable::destroy(ownerToDelete); });
+    }
+    catch (...)
+    {
+        // Destroying it here would wait for ever; kept alive, it only costs its memory.
+        print("releaseRef(): no thread to finish the release on; the agent is left alive.");
+    }
+    return newCount;
+}
 
 void DeviceAgent::neededMetadataTypes(Result<void>* outResult, const IMetadataTypes* /*neededMetadataTypes*/)
 {

@@ -21,6 +21,13 @@ class DeviceAgent: public sdk::analytics::ConsumingDeviceAgent
 public:
     explicit DeviceAgent(const sdk::IDeviceInfo* deviceInfo);
 
+    /**
+     * A host may drop its last reference from inside the handler's call, which runs on one of our workers: the
+     * destructor would then wait for that very worker. Such a release is finished on a thread of its own, after the
+     * pool has run what it holds; every other release is the ordinary one.
+     */
+    int releaseRef() const override;
+
     void neededMetadataTypes(
         sdk::Result<void>* outResult, const sdk::analytics::IMetadataTypes* neededMetadataTypes) override;
     std::string manifestString() const override;

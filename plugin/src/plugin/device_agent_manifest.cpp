@@ -302,9 +302,9 @@ std::string buildManifest()
 
 const std::string& deviceAgentManifest()
 {
-    // Never freed: the host may release agents at process exit after static destructors have run.
-    static const std::string* const text = new std::string(buildManifest());
-    return *text;
+    // Destroyed at the unload like any static: releasing an agent late at exit never reads it, only getManifest does.
+    static const std::string text = buildManifest();
+    return text;
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -213,6 +213,23 @@ TEST(Qvhost, manifestPrintsAndChecksTheThreeManifests)
     EXPECT_NE(printed.find("\"version\": \"1.0.2\""), std::string::npos);
 }
 
+TEST(Qvhost, refusedQueuedAndDroppedDocumentsAreCountedApart)
+{
+    const std::string events = qvhost_test::readText(kDataDir + "/events_only.xml");
+    std::string recording;
+    for (int i = 0; i < 20; ++i)
+        recording += events + "\n";
+    recording += "<?xml version=\"1.0\"?><tt:MetaDataStream><tt:Event><wsnt:NotificationMessage>\n"; //< Unclosed.
+    recording += "<?xml version=\"1.0\"?><tt:OtherStream><tt:Event/></tt:OtherStream>\n";
+    const QvhostRun run = runQvhost("replay --rate 0 " + writeTestFile("refused_and_queued.xml", recording));
+
+    ASSERT_EQ(run.status, 0) << run.messages;
+    EXPECT_EQ(summaryFigure(run.messages, "documents pushed"), 22) << run.messages;
+    EXPECT_EQ(summaryFigure(run.messages, "refused"), 2) << "the plug-in reads neither";
+    EXPECT_EQ(summaryFigure(run.messages, "dropped while busy"), 0) << "documents with events wait";
+    EXPECT_EQ(summaryFigure(run.messages, "converted") + summaryFigure(run.messages, "queued"), 20);
+}
+
 TEST(Qvhost, badUseEndsInOneLineAndStatus2)
 {
     const std::string document = kDataDir + "/objects_only.xml";

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <sstream>
 
+#include <tesh/kit/immortal.h>
 #include <tesh/kit/platform.h>
 
 namespace tesh::kit::debug {
@@ -28,8 +29,8 @@ struct PrefixCache
 
 PrefixCache& prefixCache()
 {
-    static PrefixCache* const cache = new PrefixCache();
-    return *cache;
+    static Immortal<PrefixCache> cache;
+    return cache.get();
 }
 
 void appendEscaped(std::string* out, unsigned char c)
@@ -115,6 +116,13 @@ std::string srcFilePrefix(const char* sourcePath)
     if (dot != std::string::npos)
         baseName.resize(dot);
     return cache.prefixes[path] = "[" + baseName + "] ";
+}
+
+void releasePrefixCache()
+{
+    PrefixCache& cache = prefixCache();
+    const std::lock_guard<std::mutex> lock(cache.mutex);
+    cache.prefixes.clear();
 }
 
 std::string relativeSrcFilename(const char* sourcePath)

@@ -25,6 +25,9 @@ std::string toStreamPointerText(const void* pointer);
 /** "[" + base name of the source file without its extension + "] ", cached per path. */
 std::string srcFilePrefix(const char* sourcePath);
 
+/** Frees what srcFilePrefix cached, at the library's unload; a later call caches anew. */
+void releasePrefixCache();
+
 /** The source path shortened for reports: from "tesh/" of a ".../src/tesh/..." tree, else past the common root. */
 std::string relativeSrcFilename(const char* sourcePath);
 

@@ -75,6 +75,14 @@ void ThreadPool::push(std::function<void()> job)
     m_condition.notify_one();
 }
 
+// No thread_local for this: in a library loaded at run time it takes dynamic TLS, which some hosts run short of.
+bool ThreadPool::isOwnWorker() const
+{
+    const std::thread::id caller = std::this_thread::get_id();
+    return std::any_of(
+        m_workers.begin(), m_workers.end(), [caller](const std::thread& worker) { return worker.get_id() == caller; });
+}
+
 void ThreadPool::workerLoop()
 {
     for (;;)

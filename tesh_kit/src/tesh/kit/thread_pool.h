@@ -50,6 +50,9 @@ public:
 
     unsigned workerCount() const { return static_cast<unsigned>(m_workers.size()); }
 
+    /** Whether the calling thread is one of this pool's workers, where the destructor would wait for itself. */
+    bool isOwnWorker() const;
+
 private:
     void push(std::function<void()> job);
     void workerLoop();

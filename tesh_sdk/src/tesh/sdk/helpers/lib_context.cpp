@@ -4,6 +4,7 @@
 #include <map>
 
 #include <tesh/kit/debug.h>
+#include <tesh/kit/immortal.h>
 #include <tesh/sdk/helpers/boundary.h>
 #include <tesh/sdk/helpers/ref_countable.h>
 #include <tesh/sdk/i_string_map.h>
@@ -19,27 +20,11 @@ void print(const std::string& text)
     kit::debug::printLine("[tesh::sdk::LibContext] ", text);
 }
 
-LibContext* createLibContext();
-
-/** Built on first use and never freed: objects released at exit may still reach it. */
-LibContext& theLibContext()
-{
-    static LibContext* const context = createLibContext();
-    return *context;
-}
-
-/** Its destructor is the library's unload step. */
-struct Unloader
-{
-    ~Unloader() { theLibContext().unload(); }
-};
-
-LibContext* createLibContext()
-{
-    // Constructed after the context is, so destroyed before anything that outlives the context.
-    static Unloader unloader;
-    return new LibContext();
-}
+/**
+ * Built on first use and never destroyed: objects released at exit may still reach it. Its storage goes with the
+ * library's image; the unload step frees what it holds.
+ */
+LibContext& theLibContext();
 
 struct UnitTestOptions
 {
@@ -49,8 +34,31 @@ struct UnitTestOptions
 
 UnitTestOptions& unitTestOptionsTable()
 {
-    static UnitTestOptions* const table = new UnitTestOptions();
-    return *table;
+    static kit::Immortal<UnitTestOptions> table;
+    return table.get();
+}
+
+/** Its destructor is the library's unload step. */
+struct Unloader
+{
+    ~Unloader()
+    {
+        theLibContext().unload();
+        {
+            UnitTestOptions& table = unitTestOptionsTable();
+            const std::lock_guard<std::mutex> lock(table.mutex);
+            table.options.clear();
+        }
+        kit::debug::releasePrefixCache();
+    }
+};
+
+LibContext& theLibContext()
+{
+    static kit::Immortal<LibContext> context;
+    // Constructed after the context is, so destroyed before anything that outlives the context.
+    static Unloader unloader;
+    return context.get();
 }
 
 } // namespace
@@ -119,7 +127,7 @@ void LibContext::unload()
         const std::lock_guard<std::mutex> lock(m_mutex);
         const std::unique_lock<std::shared_mutex> useLock(m_registryUse);
         registry = m_refCountableRegistry.exchange(nullptr);
-        m_name.clear();
+        std::string().swap(m_name); //< Its memory too: the context itself outlives the unload.
     }
     delete registry;
 }

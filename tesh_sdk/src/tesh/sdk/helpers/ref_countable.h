@@ -51,6 +51,7 @@ public:
     int refCount() const { return m_refCountHolder.refCount(); }
 
     RefCountHolder& refCountHolder() { return m_refCountHolder; }
+    const RefCountHolder& refCountHolder() const { return m_refCountHolder; }
 
 protected:
     RefCountable(): m_registryOfCreation(detail::notifyCreated(this, m_refCountHolder.refCount())) {}

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <random>
 
+#include <tesh/kit/immortal.h>
+
 namespace tesh::sdk {
 
 namespace {
@@ -17,8 +19,8 @@ struct Generator
 
 Generator& generator()
 {
-    static Generator* const instance = new Generator();
-    return *instance;
+    static kit::Immortal<Generator> instance;
+    return instance.get();
 }
 
 void putLittleEndian(uint64_t value, uint8_t* bytes)

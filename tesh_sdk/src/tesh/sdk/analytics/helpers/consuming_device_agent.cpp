@@ -181,8 +181,13 @@ bool ConsumingDeviceAgent::dispatchByKind(Result<void>* outResult, IDataPacket* 
 
 bool ConsumingDeviceAgent::hasHandler() const
 {
+    return static_cast<bool>(handler());
+}
+
+Ptr<IDeviceAgentHandler> ConsumingDeviceAgent::handler() const
+{
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<bool>(m_handler);
+    return m_handler;
 }
 
 void ConsumingDeviceAgent::failPush(Result<void>* outResult, ErrorCode errorCode, const std::string& message) const
@@ -232,7 +237,7 @@ Result<ISettingsResponse*> ConsumingDeviceAgent::settingsReceived()
 void ConsumingDeviceAgent::pushMetadataPacket(IMetadataPacket* metadataPacket)
 {
     const auto packet = adopt(metadataPacket);
-    const std::lock_guard<std::mutex> lock(m_mutex);
+    const std::lock_guard<std::recursive_mutex> lock(m_deliveryMutex);
     processMetadataPacket(packet.get(), -1);
 }
 
@@ -243,7 +248,7 @@ void ConsumingDeviceAgent::processMetadataPackets(const std::vector<IMetadataPac
         print(std::string("processMetadataPackets") + "(): Producing " + std::to_string(metadataPackets.size())
             + " metadata packet(s).");
     }
-    const std::lock_guard<std::mutex> lock(m_mutex);
+    const std::lock_guard<std::recursive_mutex> lock(m_deliveryMutex);
     for (size_t i = 0; i < metadataPackets.size(); ++i)
     {
         const auto packet = adopt(metadataPackets[i]);
@@ -254,7 +259,9 @@ void ConsumingDeviceAgent::processMetadataPackets(const std::vector<IMetadataPac
 void ConsumingDeviceAgent::processMetadataPacket(IMetadataPacket* metadataPacket, int packetIndex)
 {
     const std::string operation = "processMetadataPacket";
-    if (!m_handler)
+    // Our own reference: a handler that detaches itself from inside its call must not die under it.
+    const Ptr<IDeviceAgentHandler> currentHandler = handler();
+    if (!currentHandler)
     {
         print(operation + "(): " + "INTERNAL ERROR: setHandler() was not called; ignoring the packet");
         return;
@@ -267,7 +274,7 @@ void ConsumingDeviceAgent::processMetadataPacket(IMetadataPacket* metadataPacket
     }
     logMetadataPacketIfNeeded(metadataPacket, packetIndex);
     TESH_KIT_CHECK([this](const std::string& text) { print(text); }, metadataPacket->timestampUs() >= 0, "");
-    m_handler->handleMetadata(metadataPacket);
+    currentHandler->handleMetadata(metadataPacket);
 }
 
 void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* metadataPacket, int packetIndex) const

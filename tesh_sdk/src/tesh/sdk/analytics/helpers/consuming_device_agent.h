@@ -74,6 +74,7 @@ private:
     bool dispatchByKind(Result<void>* outResult, IDataPacket* dataPacket);
     void deliverPulledPackets(Result<void>* outResult);
     bool hasHandler() const;
+    Ptr<IDeviceAgentHandler> handler() const;
     void failPush(Result<void>* outResult, ErrorCode errorCode, const std::string& message) const;
     void processMetadataPackets(const std::vector<IMetadataPacket*>& metadataPackets);
     void processMetadataPacket(IMetadataPacket* metadataPacket, int packetIndex);
@@ -82,8 +83,13 @@ private:
 private:
     const bool m_enableOutput;
     const std::string m_printPrefix;
-    mutable std::mutex m_mutex; //< Serialises handler changes and every delivery to the handler.
+    mutable std::mutex m_mutex; //< Guards m_handler alone: never held while the handler runs.
     Ptr<IDeviceAgentHandler> m_handler;
+    /**
+     * Serialises the deliveries, so the handler is called once at a time and the packets of one caller keep their
+     * order. Recursive, as a handler may push data to the agent from inside its call (the host's own thread).
+     */
+    std::recursive_mutex m_deliveryMutex;
     mutable std::mutex m_settingsMutex; //< Apart from m_mutex, so settings never wait behind a delivery.
     Settings m_settings;
 };

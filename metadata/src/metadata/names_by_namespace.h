@@ -1,0 +1,20 @@
+// Element names as the metadata walk looks them up, whatever prefixes the writer of a document chose.
+#pragma once
+
+namespace rapidxml {
+template<class Ch>
+class xml_document;
+} // namespace rapidxml
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/**
+ * Renames every element of the ONVIF schema namespace to the prefix "tt:" and of the notification namespace to
+ * "wsnt:", whichever prefix (or default namespace) the document declared for them, and the root spelling
+ * "MetadataStream" to "MetaDataStream"; prefixes bound to no namespace keep their names, so "tt:" works undeclared.
+ * An element whose text is a CDATA section gets it as its text, trimmed and condensed as rapidxml does plain text.
+ * Texts are changed in place; new names live in the document's pool.
+ */
+void nameElementsByNamespace(rapidxml::xml_document<char>& xml);
+
+} // namespace tesh::vms_server_plugins::analytics::qv
