@@ -41,7 +41,10 @@ TEST(ParameterValue, comesFromTheLineNamingTheParameterWithoutTrailingBlanks)
         {"bare LF and CR end lines too", "B=6\nA=5\rC=1", "5"},
         {"lines of other parameters only", "B=6\r\nAA=5\r\n", std::nullopt},
         {"an error page's meta tags are no value", "<meta http-equiv=\"refresh\" content=\"0\">\r\n", std::nullopt},
-        {"a byte-order mark before the first line", "\xEF\xBB\xBF" "A=3\r\n", "3"},
+        {"a byte-order mark before the first line",
+            "\xEF\xBB\xBF"
+            "A=3\r\n",
+            "3"},
         {"a zero byte is part of the value", std::string("A=x\0y\r\n", 7), std::string("x\0y", 3)},
     };
     for (const ValueCase& c: cases)

@@ -81,9 +81,9 @@ TEST(FigureConversion, aNullFigureIsClearedAndABrokenValueSendsNothing)
         << "an absent figure counts as none";
     EXPECT_EQ(figureWritePaths("AIX_LINE_POSITION3", R"({"figure":{"points":[[0.1,0.1]]}})"), std::nullopt)
         << "a line of one point";
-    for (const char* broken: {"", "not json", "[1,2]", R"({"figure":{"points":[["a","b"]]}})",
-             R"({"figure":{"points":5}})", R"({"figure":"drawn"})", R"({"figure":{"points":[]}})",
-             R"({"figure":{"points":[[0.1,0.1],[0.2,0.2]]}})"})
+    for (const char* broken:
+        {"", "not json", "[1,2]", R"({"figure":{"points":[["a","b"]]}})", R"({"figure":{"points":5}})",
+            R"({"figure":"drawn"})", R"({"figure":{"points":[]}})", R"({"figure":{"points":[[0.1,0.1],[0.2,0.2]]}})"})
     {
         EXPECT_EQ(figureWritePaths("AIX_REGION_POSITION3", broken), std::nullopt) << broken;
     }
@@ -116,10 +116,12 @@ TEST(SettingWriting, valuesAreConvertedIndexShiftedAndEncoded)
     };
     const auto sent = [](Paths paths) { return WritePlan{std::move(paths), {}}; };
     const Row rows[] = {
-        {"AIX_LINE_ENABLE2", "true", sent(Paths({write("AIX_LINE_COUNT_ENABLE1", "1"), write("AIX_LINE_ENABLE1", "1")}))},
+        {"AIX_LINE_ENABLE2", "true",
+            sent(Paths({write("AIX_LINE_COUNT_ENABLE1", "1"), write("AIX_LINE_ENABLE1", "1")}))},
         {"AIX_EXCLUDE_REGION_TYPE4", "Spot", sent(Paths({write("AIX_EXCLUDE_REGION_TYPE3", "1")}))},
         {"AIX_REGION_EVENT_CAR_STAY3", "true", sent(Paths({write("AIX_REGION_EVENT_CAR_STAY2", "1")}))},
-        {"AIX_LINE_COUNTOSD_STRING3", "%L3% a,b", sent(Paths({write("AIX_LINE_COUNTOSD_STRING2", "%25L3%25%20a%2cb")}))},
+        {"AIX_LINE_COUNTOSD_STRING3", "%L3% a,b",
+            sent(Paths({write("AIX_LINE_COUNTOSD_STRING2", "%25L3%25%20a%2cb")}))},
         {"AIX_PERSON_SENSITIVITY", "2", sent(Paths({write("AIX_PERSON_SENSITIVITY", "2")}))},
         {"AIX_LINE_COUNT_RESET3", "true", sent(Paths({write("AIX_LINE_COUNT_RESET2", "1")}))},
         {"AIX_LINE_COUNT_RESET4", "maybe", sent(Paths({write("AIX_LINE_COUNT_RESET3", "0")}))},
@@ -135,8 +137,8 @@ TEST(SettingWriting, valuesAreConvertedIndexShiftedAndEncoded)
     };
     for (const Row& row: rows)
         EXPECT_EQ(writePlanFor(&state, row.name, row.value), row.expected) << row.name;
-    EXPECT_EQ(writePlanFor(&state, "AIX_LINE_COUNTOSD_STRING4", std::string("a\0b", 3)).refusal,
-        kControlCharacterRefusal)
+    EXPECT_EQ(
+        writePlanFor(&state, "AIX_LINE_COUNTOSD_STRING4", std::string("a\0b", 3)).refusal, kControlCharacterRefusal)
         << "a NUL inside the value";
 
     const Paths resets = writePlanFor(&state, "AIX_LINE_COUNT_RESET_ALL", "true").paths;

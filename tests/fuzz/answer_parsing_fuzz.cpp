@@ -1,7 +1,7 @@
 // Feeds arbitrary camera answers to the answer parsers and the naming rules, and checks what must always hold.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <stdexcept>

@@ -20,7 +20,6 @@ std::string_view trimmedRight(std::string_view text)
     return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
-
 /** What callers read as off, or as no figure. */
 constexpr char kNoFigure[] = "0";
 

@@ -4,11 +4,11 @@
 
 #include "plugin_side_settings.h"
 
+#include "answer_parsing.h"
 #include "bounded_parallel.h"
 #include "camera_read.h"
 #include "figure_reading.h"
 #include "setting_reading.h"
-#include "answer_parsing.h"
 #include "setting_writing.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -34,9 +34,8 @@ std::vector<std::string> resetSettings()
 CameraSettings::CameraSettings(CameraLink camera):
     m_camera(std::move(camera)),
     m_writes(
-        kMaxCameraRequestsInFlight, [this](const WriteChannel::Job& job, const std::atomic<bool>& timeUp) {
-            write(job, timeUp);
-        },
+        kMaxCameraRequestsInFlight,
+        [this](const WriteChannel::Job& job, const std::atomic<bool>& timeUp) { write(job, timeUp); },
         [this](const WriteChannel::Job& job, bool replaced) { writeDropped(job, replaced); })
 {}
 

@@ -8,7 +8,9 @@
 namespace tesh::vms_server_plugins::analytics::qv {
 
 WriteChannel::WriteChannel(int workers, Write write, Dropped dropped):
-    m_maxWorkers(std::max(workers, 1)), m_write(std::move(write)), m_dropped(std::move(dropped))
+    m_maxWorkers(std::max(workers, 1)),
+    m_write(std::move(write)),
+    m_dropped(std::move(dropped))
 {}
 
 WriteChannel::~WriteChannel()
@@ -110,8 +112,8 @@ bool WriteChannel::takeLocked(Job* next)
 {
     if (m_timeUp)
         return false;
-    const auto ready = std::find_if(m_pending.begin(), m_pending.end(),
-        [this](const Job& pending) { return m_running.count(pending.name) == 0; });
+    const auto ready = std::find_if(
+        m_pending.begin(), m_pending.end(), [this](const Job& pending) { return m_running.count(pending.name) == 0; });
     if (ready == m_pending.end())
         return false;
     *next = std::move(*ready);

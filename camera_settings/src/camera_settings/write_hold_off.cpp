@@ -17,8 +17,7 @@ void WriteHoldOff::writeFinished(std::chrono::nanoseconds duration)
     const int64_t end = kit::steadyClockNs() + duration.count();
     int64_t known = m_endNs.load();
     while (known < end && !m_endNs.compare_exchange_weak(known, end))
-    {
-    }
+    {}
     --m_writes;
 }
 
