@@ -8,13 +8,16 @@
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
-/** The gate and the idle handles; one lock for the handles, a handle in use belongs to its thread alone. */
+/**
+ * The gate and the idle handles; one lock for the handles, a handle in use belongs to its thread alone. A handle is
+ * given back before its request leaves the gate, so there are never more handles than requests were under way at
+ * once, and a request the gate lets in finds the connection of the one that left rather than opening another.
+ */
 struct CameraLink::Connections
 {
     RequestGate gate{kMaxCameraRequestsInFlight};
     std::mutex mutex;
     std::vector<std::unique_ptr<CameraConnection>> idle; //< The most recently used last.
-    int handles = 0; //< Idle and in use.
     std::atomic<bool> answeredOnce{false};
 
     std::unique_ptr<CameraConnection> take()
@@ -23,29 +26,24 @@ struct CameraLink::Connections
             const std::lock_guard<std::mutex> lock(mutex);
             if (!idle.empty())
             {
-                // The most recently used one still has its connection most likely.
+                // The most recently used one has its connection most likely.
                 std::unique_ptr<CameraConnection> connection = std::move(idle.back());
                 idle.pop_back();
                 return connection;
             }
         }
-        auto connection = std::make_unique<CameraConnection>();
-        const std::lock_guard<std::mutex> lock(mutex);
-        ++handles;
-        return connection;
+        return std::make_unique<CameraConnection>();
     }
 
-    /** A camera that serves few connections must not meet more idle ones of ours than it serves at once. */
-    void giveBack(std::unique_ptr<CameraConnection> connection)
+    /**
+     * A handle keeps its digest nonce whether or not its connection lives. One whose connection the camera turned
+     * away has none left and would open a new one, which a camera at its cap turns away again: it goes to the
+     * bottom, so that the handles whose connections the camera serves are taken first.
+     */
+    void giveBack(std::unique_ptr<CameraConnection> connection, bool turnedAway)
     {
-        const int limit = gate.limit();
         const std::lock_guard<std::mutex> lock(mutex);
-        if (handles > limit)
-        {
-            --handles;
-            return; //< Closed as it goes.
-        }
-        idle.push_back(std::move(connection));
+        idle.insert(turnedAway ? idle.begin() : idle.end(), std::move(connection));
     }
 };
 
@@ -74,9 +72,8 @@ CameraRequestOutcome CameraLink::send(const std::string& path) const
 {
     for (int attempt = 1;; ++attempt)
     {
-        CameraRequestOutcome outcome = sendOnce(path);
-        const bool turnedAway = outcome.failure == CameraRequestFailure::noAnswer
-            || (outcome.failure == CameraRequestFailure::unreachable && m_connections->answeredOnce);
+        bool turnedAway = false;
+        CameraRequestOutcome outcome = sendOnce(path, &turnedAway);
         if (!turnedAway || attempt >= kTurnedAwayTries)
             return outcome;
         std::this_thread::sleep_for(std::chrono::milliseconds(kTurnedAwayBackOffMs * attempt));
@@ -88,7 +85,7 @@ int CameraLink::requestsAtOnce() const
     return m_connections->gate.limit();
 }
 
-CameraRequestOutcome CameraLink::sendOnce(const std::string& path) const
+CameraRequestOutcome CameraLink::sendOnce(const std::string& path, bool* turnedAway) const
 {
     Connections& connections = *m_connections;
     connections.gate.enter();
@@ -105,8 +102,13 @@ CameraRequestOutcome CameraLink::sendOnce(const std::string& path) const
         return CameraRequestOutcome::failed(CameraRequestFailure::notSent, "out of memory");
     }
     const CameraRequestFailure failure = outcome.failure;
-    if (failure == CameraRequestFailure::noAnswer
-        || (failure == CameraRequestFailure::unreachable && connections.answeredOnce))
+    // A reset at once after the connection was accepted shows as a refused connection too.
+    *turnedAway = failure == CameraRequestFailure::noAnswer
+        || (failure == CameraRequestFailure::unreachable
+            && (connections.answeredOnce || connections.gate.inFlight() > 1));
+    // Back before the gate lets the next request in, so that it finds the connection rather than opening one more.
+    connections.giveBack(std::move(connection), *turnedAway);
+    if (*turnedAway)
     {
         connections.gate.leaveTurnedAway();
     }
@@ -119,7 +121,6 @@ CameraRequestOutcome CameraLink::sendOnce(const std::string& path) const
     {
         connections.gate.leave();
     }
-    connections.giveBack(std::move(connection));
     return outcome;
 }
 

@@ -50,7 +50,8 @@ public:
 
     /**
      * Any path below "/httpapi/", sent as it is. A connection the camera turned away is tried again, up to
-     * kTurnedAwayTries in all; so is a refused connection once the camera has answered this link.
+     * kTurnedAwayTries in all: one reset or closed without an answer, and one refused while the camera serves
+     * other requests of ours or has answered this link before (a camera that is off refuses every one of them).
      */
     CameraRequestOutcome send(const std::string& path) const;
 
@@ -62,7 +63,8 @@ public:
 private:
     struct Connections;
 
-    CameraRequestOutcome sendOnce(const std::string& path) const;
+    /** @param turnedAway Set where the camera turned the connection away. */
+    CameraRequestOutcome sendOnce(const std::string& path, bool* turnedAway) const;
 
     const std::string m_address;
     const std::string m_login;

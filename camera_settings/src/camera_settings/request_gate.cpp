@@ -5,7 +5,11 @@
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
-RequestGate::RequestGate(int maxInFlight): m_maxInFlight(std::max(maxInFlight, 1)), m_limit(m_maxInFlight) {}
+RequestGate::RequestGate(int maxInFlight):
+    m_maxInFlight(std::max(maxInFlight, 1)),
+    m_limit(m_maxInFlight),
+    m_ceiling(m_maxInFlight)
+{}
 
 void RequestGate::enter()
 {
@@ -18,9 +22,12 @@ void RequestGate::leaveAnswered()
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     // Twice the limit in answers before one more at once: a camera that served 4 is not offered 8 at the next burst.
-    if (++m_answeredSinceChange >= 2 * m_limit && m_limit < m_maxInFlight)
+    m_servedAtOnce = std::max(m_servedAtOnce, m_inFlight);
+    const int needed = m_limit < m_ceiling ? 2 * m_limit : kAnswersBeforeProbing;
+    if (++m_answeredSinceChange >= needed && m_limit < m_maxInFlight)
     {
         ++m_limit;
+        m_ceiling = std::max(m_ceiling, m_limit);
         m_answeredSinceChange = 0;
     }
     leaveLocked();
@@ -31,6 +38,9 @@ void RequestGate::leaveTurnedAway()
     const std::lock_guard<std::mutex> lock(m_mutex);
     leaveLocked();
     m_limit = std::max(1, std::min(m_limit - 1, m_inFlight));
+    // A burst of refusals drives the limit below what the camera serves: the limit climbs back to what it answered
+    // at once, quickly, and beyond only slowly.
+    m_ceiling = std::max(m_limit, m_servedAtOnce);
     m_answeredSinceChange = 0;
 }
 
@@ -44,6 +54,12 @@ int RequestGate::limit() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_limit;
+}
+
+int RequestGate::inFlight() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_inFlight;
 }
 
 void RequestGate::leaveLocked()
