@@ -564,32 +564,32 @@ TEST_P(SettingsSyncLessPoliteCamera, isReadWholeWithTheHostsForms)
 
 INSTANTIATE_TEST_SUITE_P(Camera,
     SettingsSyncLessPoliteCamera,
-    testing::Values(PoliteOnlyInPart{"fourConnectionsResetTheRest", 110, [](auto* o) { o->maxConnections = 4; }},
-        PoliteOnlyInPart{"twoConnectionsResetTheRest", 111, [](auto* o) { o->maxConnections = 2; }},
-        PoliteOnlyInPart{"oneConnectionResetTheRest", 112, [](auto* o) { o->maxConnections = 1; }},
-        PoliteOnlyInPart{"fourConnectionsCloseTheRest", 113,
+    testing::Values(PoliteOnlyInPart{"fourConnectionsResetTheRest", 106, [](auto* o) { o->maxConnections = 4; }},
+        PoliteOnlyInPart{"twoConnectionsResetTheRest", 107, [](auto* o) { o->maxConnections = 2; }},
+        PoliteOnlyInPart{"oneConnectionResetTheRest", 108, [](auto* o) { o->maxConnections = 1; }},
+        PoliteOnlyInPart{"fourConnectionsCloseTheRest", 109,
             [](auto* o) {
                 o->maxConnections = 4;
                 o->surplusConnections = qvcam::SurplusConnections::close;
             }},
-        PoliteOnlyInPart{"twoConnectionsCloseTheRest", 114,
+        PoliteOnlyInPart{"twoConnectionsCloseTheRest", 124,
             [](auto* o) {
                 o->maxConnections = 2;
                 o->surplusConnections = qvcam::SurplusConnections::close;
             }},
-        PoliteOnlyInPart{"oneConnectionCloseTheRest", 115,
+        PoliteOnlyInPart{"oneConnectionCloseTheRest", 125,
             [](auto* o) {
                 o->maxConnections = 1;
                 o->surplusConnections = qvcam::SurplusConnections::close;
             }},
-        PoliteOnlyInPart{"nonceStaleEveryTwoSeconds", 116,
+        PoliteOnlyInPart{"nonceStaleEveryTwoSeconds", 126,
             [](auto* o) {
                 o->nonceLifetimeS = 2;
                 o->answerDelayMs = 60;
             }},
-        PoliteOnlyInPart{"connectionClosedEveryFiveAnswers", 117, [](auto* o) { o->keepAliveRequests = 5; }},
-        PoliteOnlyInPart{"trailingBlanks", 118, [](auto* o) { o->trailingBlanks = 3; }},
-        PoliteOnlyInPart{"severalLinesPerAnswer", 119, [](auto* o) { o->multiLineAnswers = true; }}),
+        PoliteOnlyInPart{"connectionClosedEveryFiveAnswers", 127, [](auto* o) { o->keepAliveRequests = 5; }},
+        PoliteOnlyInPart{"trailingBlanks", 128, [](auto* o) { o->trailingBlanks = 3; }},
+        PoliteOnlyInPart{"severalLinesPerAnswer", 129, [](auto* o) { o->multiLineAnswers = true; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ParameterStatuses
@@ -610,7 +610,7 @@ class SettingsSyncParameterStatus: public SettingsSync, public testing::WithPara
 TEST_P(SettingsSyncParameterStatus, isThatSettingsErrorWithTheStatusAndEveryOtherSettingIsRead)
 {
     const ParameterStatuses row = GetParam();
-    startCamera(row.host, [](auto*) {});
+    startCamera(row.host);
     std::string error;
     ASSERT_TRUE(camera->setParameterFaults({row.statuses, {}}, &error)) << error;
     makeAgent(row.host);
@@ -633,10 +633,10 @@ TEST_P(SettingsSyncParameterStatus, isThatSettingsErrorWithTheStatusAndEveryOthe
 
 INSTANTIATE_TEST_SUITE_P(Camera,
     SettingsSyncParameterStatus,
-    testing::Values(ParameterStatuses{"notFound", 120,
+    testing::Values(ParameterStatuses{"notFound", 130,
                         {{"AIX_LINE_COUNTOSD_STRING0", 404, false}, {"AIX_REGION_ENABLE3", 404, false}}},
-        ParameterStatuses{"forbidden", 121, {{"AIX_LINE_ENABLE1", 403, false}}},
-        ParameterStatuses{"serverError", 122, {{"AIX_LINE_COUNTOSD_STRING4", 500, false}}}),
+        ParameterStatuses{"forbidden", 131, {{"AIX_LINE_ENABLE1", 403, false}}},
+        ParameterStatuses{"serverError", 132, {{"AIX_LINE_COUNTOSD_STRING4", 500, false}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
