@@ -17,6 +17,7 @@
 
 #include <camera_settings/camera_request.h>
 #include <camera_settings/figure_reading.h>
+#include <camera_settings/setting_writing.h>
 #include <camera_settings/settings_defaults.h>
 #include <camera_simulator.h>
 #include <host_double/compressed_video_packet.h>
@@ -32,7 +33,9 @@ namespace {
 using namespace std::chrono_literals;
 using vms_server_plugins::analytics::qv::DeviceAgent;
 using vms_server_plugins::analytics::qv::kCameraRequestTimeoutMs;
+using vms_server_plugins::analytics::qv::kControlCharacterRefusal;
 using vms_server_plugins::analytics::qv::kEmptyFigureValue;
+using vms_server_plugins::analytics::qv::kFigureRefusal;
 using vms_server_plugins::analytics::qv::kMaxCameraRequestsInFlight;
 using vms_server_plugins::analytics::qv::kQuickEmptyFigureValue;
 using vms_server_plugins::analytics::qv::settingsDefaults;
@@ -264,9 +267,15 @@ TEST_F(SettingsSync, laterDeliveriesWriteExactlyWhatChangedConvertedAndIndexShif
     dialog["AIX_CAR_DISPLAY_TYPE"] = "0";
     dialog["AIX_REGION_POSITION2"]
         = R"({"figure":{"points":[[0.1,0.1],[0.1,0.5],[0.5,0.5],[0.5,0.1]]},"showOnCamera":true})";
+    dialog["AIX_LINE_COUNTOSD_STRING4"] = "two\r\nlines";
+    dialog["AIX_EXCLUDE_REGION_POSITION1"] = R"({"figure":{"points":[[0.1,0.1],[0.5,0.5]]},"showOnCamera":true})";
     const Reply reply = deliver(dialog);
 
     EXPECT_EQ(reply.values, onlyResets());
+    EXPECT_EQ(reply.errors,
+        Values({{"AIX_LINE_COUNTOSD_STRING4", kControlCharacterRefusal},
+            {"AIX_EXCLUDE_REGION_POSITION1", kFigureRefusal}}))
+        << "values the camera cannot keep are not sent";
     const Writes written = writesSettled(before);
     EXPECT_EQ(sorted(written),
         sorted({"AIX_LINE_COUNT_ENABLE1=1", "AIX_LINE_ENABLE1=1", "AIX_EXCLUDE_REGION_TYPE3=1",

@@ -50,7 +50,7 @@ sdk::Ptr<sdk::SettingsResponse> CameraSettings::settingsReceived(const Settings&
     auto response = sdk::makePtr<sdk::SettingsResponse>();
     Changes changes = takeChanges(stored, response.get());
     applyPluginSideChanges(&changes);
-    const bool writing = postWrites(changes, response.get());
+    const bool writing = postWrites(changes);
     // A read while our own writes settle would show them half done; the refresh waits for a quiet delivery.
     if (!writing && m_state.refreshPending && !m_state.writeHoldOff.isActive())
     {
@@ -193,7 +193,7 @@ void CameraSettings::applyPluginSideChanges(Changes* changes)
     }
 }
 
-bool CameraSettings::postWrites(const Changes& changes, sdk::SettingsResponse* response)
+bool CameraSettings::postWrites(const Changes& changes)
 {
     bool posted = false;
     for (const auto& [name, value]: changes)
@@ -203,7 +203,8 @@ bool CameraSettings::postWrites(const Changes& changes, sdk::SettingsResponse* r
         {
             // Not known as written: the same value delivered again is refused again, so the dialog keeps saying why.
             m_knownValues.forget(name, value);
-            response->setError(name, plan.refusal);
+            const std::lock_guard<std::mutex> lock(m_writeErrorsMutex);
+            m_writeErrors[name] = plan.refusal;
             continue;
         }
         if (plan.paths.empty())

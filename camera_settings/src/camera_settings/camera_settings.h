@@ -80,8 +80,11 @@ private:
 
     Changes takeChanges(const Settings& stored, sdk::SettingsResponse* response);
     void applyPluginSideChanges(Changes* changes);
-    /** @return Whether anything was handed to the camera's writes. */
-    bool postWrites(const Changes& changes, sdk::SettingsResponse* response);
+    /**
+     * Hands the changes to the camera's writes; a value that cannot be written goes to the errors of the delivery.
+     * @return Whether anything was handed to the writes.
+     */
+    bool postWrites(const Changes& changes);
     void write(const WriteChannel::Job& job, const std::atomic<bool>& timeUp);
     void writeDropped(const WriteChannel::Job& job, bool replaced);
     void writeFailed(const std::string& name, const std::string& value, const std::string& reason);
@@ -93,7 +96,8 @@ private:
     KnownValues m_knownValues;
     std::atomic<bool> m_settingsReceivedOnce{false};
     std::mutex m_writeErrorsMutex;
-    std::map<std::string, std::string> m_writeErrors; //< Setting -> why its last write failed, until reported.
+    /** Setting -> why its value was not written (refused, or its write failed), until a delivery reports it. */
+    std::map<std::string, std::string> m_writeErrors;
     WriteChannel m_writes; //< Last: finished before anything its writes use goes.
 };
 
