@@ -1,5 +1,6 @@
 // The full read of the camera's configuration that the host's first settings delivery causes, timed against the
-// simulated camera at several answer delays and ending with a table of each time against its lower bound.
+// simulated camera at several answer delays, and against one that serves two connections at once, ending with a
+// table of each time against its lower bound.
 #include <chrono>
 #include <cstddef>
 #include <iostream>
@@ -28,8 +29,11 @@ namespace {
 using vms_server_plugins::analytics::qv::kMaxCameraRequestsInFlight;
 using vms_server_plugins::analytics::qv::settingsDefaults;
 
-/** No delay shows the plug-in's own cost; 5 and 20 ms are a camera busy with video and a camera at its limit. */
-const std::vector<int> kDelaysMs = {0, 5, 20};
+/**
+ * No delay shows the plug-in's own cost; 5 and 20 ms are a camera busy with video and a camera at its limit; the
+ * last is such a camera that also serves only two connections at once and resets the rest.
+ */
+const std::vector<ReadCase> kCases = {{0, 0}, {5, 0}, {20, 0}, {20, 2}};
 
 /** An address of its own on loopback, apart from those of the tests; the agent always asks port 80. */
 constexpr char kCameraAddress[] = "127.0.0.90";
@@ -60,6 +64,7 @@ struct ReadTotals
         seconds += std::chrono::duration<double>(outcome.callTime).count();
         exchanges.exchanges += count.exchanges;
         exchanges.challenges += count.challenges;
+        exchanges.parameters += count.parameters;
         values += outcome.values;
         errors += outcome.errors;
         ++reads;
@@ -68,14 +73,15 @@ struct ReadTotals
     double meanOf(double total) const { return total / static_cast<double>(reads); }
 };
 
-std::unique_ptr<qvcam::CameraSimulator> startCamera(int delayMs, std::string* errorMessage)
+std::unique_ptr<qvcam::CameraSimulator> startCamera(const ReadCase& read, std::string* errorMessage)
 {
     qvcam::CameraSimulatorOptions options;
     options.address = kCameraAddress;
     options.port = kCameraPort;
     options.user = kCameraLogin;
     options.password = kCameraPassword;
-    options.answerDelayMs = delayMs;
+    options.answerDelayMs = read.delayMs;
+    options.maxConnections = read.maxConnections;
     auto camera = std::make_unique<qvcam::CameraSimulator>(std::move(options));
     if (!camera->start(errorMessage))
     {
@@ -95,18 +101,18 @@ sdk::Ptr<test::DeviceInfo> cameraDevice()
     return device;
 }
 
-void reportCounters(benchmark::State& state, const ReadTotals& totals, int delayMs)
+void reportCounters(benchmark::State& state, const ReadTotals& totals, const ReadCase& read)
 {
     if (totals.reads == 0)
         return;
-    const double exchanges = totals.meanOf(static_cast<double>(totals.exchanges.exchanges));
-    const double challenges = totals.meanOf(static_cast<double>(totals.exchanges.challenges));
-    const double boundMs = exchanges / kMaxCameraRequestsInFlight * delayMs;
-    state.counters[kInFlightCounter] = kMaxCameraRequestsInFlight;
-    state.counters[kExchangesCounter] = exchanges;
-    state.counters[kChallengesCounter] = challenges;
+    const int atOnce = read.maxConnections > 0 ? read.maxConnections : kMaxCameraRequestsInFlight;
+    const double parameters = totals.meanOf(static_cast<double>(totals.exchanges.parameters));
+    const double boundMs = parameters * read.delayMs / atOnce;
+    state.counters[kAtOnceCounter] = atOnce;
+    state.counters[kParametersCounter] = parameters;
+    state.counters[kExchangesCounter] = totals.meanOf(static_cast<double>(totals.exchanges.exchanges));
+    state.counters[kChallengesCounter] = totals.meanOf(static_cast<double>(totals.exchanges.challenges));
     state.counters[kBoundCounter] = boundMs;
-    state.counters[kOnePerParameterCounter] = (exchanges - challenges) / kMaxCameraRequestsInFlight * delayMs;
     state.counters[kValuesCounter] = totals.meanOf(static_cast<double>(totals.values));
     state.counters[kErrorsCounter] = totals.meanOf(static_cast<double>(totals.errors));
     if (boundMs > 0)
@@ -115,9 +121,9 @@ void reportCounters(benchmark::State& state, const ReadTotals& totals, int delay
 
 void firstDeliveryFullRead(benchmark::State& state)
 {
-    const int delayMs = static_cast<int>(state.range(0));
+    const ReadCase read{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))};
     std::string errorMessage;
-    const std::unique_ptr<qvcam::CameraSimulator> camera = startCamera(delayMs, &errorMessage);
+    const std::unique_ptr<qvcam::CameraSimulator> camera = startCamera(read, &errorMessage);
     if (!camera)
     {
         state.SkipWithError(errorMessage.c_str());
@@ -138,16 +144,19 @@ void firstDeliveryFullRead(benchmark::State& state)
         }
         totals.add(outcome, countExchanges(camera->servedRequests(), firstRecord));
     }
-    reportCounters(state, totals, delayMs);
+    reportCounters(state, totals, read);
     state.counters[kSettingsCounter] = static_cast<double>(defaults->count());
 }
 
 void registerBenchmarks()
 {
     benchmark::internal::Benchmark* benchmark = benchmark::RegisterBenchmark(kFullReadName, firstDeliveryFullRead);
-    benchmark->ArgName(kDelayArgName)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kReads);
-    for (const int delayMs: kDelaysMs)
-        benchmark->Arg(delayMs);
+    benchmark->ArgNames({kDelayArgName, kCapArgName})
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(kReads);
+    for (const ReadCase& read: kCases)
+        benchmark->Args({read.delayMs, read.maxConnections});
 }
 
 } // namespace
@@ -162,7 +171,7 @@ int main(int argc, char** argv)
     tesh::bench::registerBenchmarks();
     tesh::bench::CapturingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    tesh::bench::printSettingsReadTable(reporter, tesh::bench::kDelaysMs, std::cout);
+    tesh::bench::printSettingsReadTable(reporter, tesh::bench::kCases, std::cout);
     benchmark::Shutdown();
     return 0;
 }

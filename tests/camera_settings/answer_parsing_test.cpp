@@ -23,34 +23,42 @@ struct ValueCase
 {
     const char* reason;
     std::string body;
-    std::string value;
+    std::optional<std::string> value; //< Of "A".
 };
 
-TEST(ExtractParameterValue, takesTheFirstLineAfterTheFirstEqualsSign)
+TEST(ParameterValue, comesFromTheLineNamingTheParameterWithoutTrailingBlanks)
 {
     const ValueCase cases[] = {
-        {"a switch answer ends at CR LF", "AIX_LINE_ENABLE1=1\r\n", "1"},
-        {"a write acknowledgement has no value and reads as off", "Ok\r\n", "0"},
-        {"only the first equals sign separates", "a=b=c", "b=c"},
-        {"an empty body reads as off", "", "0"},
-        {"an empty value stays empty, unlike a missing one", "AIX_LINE_COUNTOSD_STRING0=\r\n", ""},
-        {"a value may end with the body", "HL=5", "5"},
-        {"a bare LF ends the value", "A=5\nB=6\n", "5"},
-        {"a bare CR ends the value", "A=5\rB=6", "5"},
-        {"the first equals sign may follow other lines", "Error\r\nA=7\r\n", "7"},
-        {"an error page without equals sign reads as off", "<html><h1>401 Unauthorized</h1></html>\r\n", "0"},
+        {"a switch answer ends at CR LF", "A=1\r\n", "1"},
+        {"a write acknowledgement holds no value", "Ok\r\n", std::nullopt},
+        {"only the first equals sign separates", "A=b=c", "b=c"},
+        {"an empty body holds no value", "", std::nullopt},
+        {"an empty value stays empty, unlike a missing one", "A=\r\n", ""},
+        {"a value may end with the body", "A=5", "5"},
+        {"spaces and tabs before the line end are no part of it", "A=%L1% \t \r\n", "%L1%"},
+        {"blanks inside the value stay", "A=two words\r\n", "two words"},
+        {"several lines: the one named after the parameter", "B=6\r\nA=5\r\nAB=7\r\n", "5"},
+        {"bare LF and CR end lines too", "B=6\nA=5\rC=1", "5"},
+        {"lines of other parameters only", "B=6\r\nAA=5\r\n", std::nullopt},
+        {"an error page's meta tags are no value", "<meta http-equiv=\"refresh\" content=\"0\">\r\n", std::nullopt},
+        {"a byte-order mark before the first line",
+            "\xEF\xBB\xBF"
+            "A=3\r\n",
+            "3"},
         {"a zero byte is part of the value", std::string("A=x\0y\r\n", 7), std::string("x\0y", 3)},
     };
     for (const ValueCase& c: cases)
-        EXPECT_EQ(extractParameterValue(c.body), c.value) << c.reason;
+        EXPECT_EQ(parameterValue(c.body, "A"), c.value) << c.reason;
+    EXPECT_TRUE(isWriteAccepted("Ok \r\n"));
+    EXPECT_FALSE(isWriteAccepted("Error\r\n"));
 }
 
-TEST(ExtractParameterValue, scansALongLineWithoutDeepRecursion)
+TEST(ParameterValue, scansALongLineWithoutDeepRecursion)
 {
     const std::string value = repeat("x", kLongAnswerBytes);
     const std::string body = "AIX_LINE_COUNTOSD_STRING0=" + value + "\r\nNEXT=1\r\n";
-    std::string extracted;
-    ASSERT_TRUE(runOnSmallStack([&] { extracted = extractParameterValue(body); }));
+    std::optional<std::string> extracted;
+    ASSERT_TRUE(runOnSmallStack([&] { extracted = parameterValue(body, "AIX_LINE_COUNTOSD_STRING0"); }));
     EXPECT_EQ(extracted, value);
 }
 

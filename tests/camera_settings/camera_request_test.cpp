@@ -214,15 +214,16 @@ TEST(CameraRequest, acceptsAnAnswerOfExactlyTheCapButNotOneByteMore)
     EXPECT_LE(tooLong.body.size(), answer.size() - 1) << "nothing beyond the cap is kept";
 }
 
-TEST(CameraRequest, takesAnAnswerWithAnotherErrorStatusForTheCallerToJudge)
+TEST(CameraRequest, takesAnErrorStatusAsAFailureWithTheStatusAndPage)
 {
     qvcam::CameraSimulator camera(cameraOptions(53));
     START_CAMERA(camera);
 
     const Outcome outcome = request(qvcam::loopbackAddressForTest(53), "NoSuchPage?action=readparam&X=&");
-    ASSERT_TRUE(outcome.answered()) << outcome.reason;
+    EXPECT_EQ(outcome.failure, CameraRequestFailure::errorStatus);
     EXPECT_EQ(outcome.body, "Error\r\n");
     EXPECT_EQ(outcome.status, 404) << "kept for the caller";
+    EXPECT_EQ(dialogReasonOf(outcome), "the camera answered with an error status (HTTP 404)");
     EXPECT_EQ(statusesOf(camera).back(), 404);
 }
 
@@ -326,7 +327,7 @@ TEST(CameraRequest, givesUpConnectingAfterTheConnectTimeOut)
     EXPECT_LT(outcome.elapsed, kQuickFailure);
 }
 
-TEST(CameraRequest, countsForbiddenAsAFailedRequest)
+TEST(CameraRequest, countsForbiddenAsAnErrorStatusNotARefusedLogin)
 {
     const std::string address = qvcam::loopbackAddressForTest(52);
     BareListener listener;
@@ -339,7 +340,7 @@ TEST(CameraRequest, countsForbiddenAsAFailedRequest)
 
     const Outcome outcome = request(address, readPath(kSensitivity));
     server.join();
-    EXPECT_EQ(outcome.failure, CameraRequestFailure::loginRefused);
+    EXPECT_EQ(outcome.failure, CameraRequestFailure::errorStatus) << "one parameter's refusal";
     EXPECT_NE(outcome.reason.find("HTTP status 403"), std::string::npos) << outcome.reason;
     EXPECT_EQ(outcome.status, 403);
 }

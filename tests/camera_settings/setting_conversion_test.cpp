@@ -56,10 +56,10 @@ TEST(FigureConversion, regionsReachTheCameraClockwiseFromTheTopLeftVertex)
         Paths({write("AIX_EXCLUDE_REGION_DISPLAY_ENABLE7", "0"),
             write("AIX_EXCLUDE_REGION_POSITION7", "500,500,100,500,100,100,500,100")}))
         << "already clockwise: sent as drawn, starting where the host's list starts";
-    EXPECT_EQ(figureWritePaths("AIX_REGION_POSITION2", R"({"figure":{"points":[[0.12349,0.99999],[1e300,-1e300]]}})"),
-        Paths({write("AIX_REGION_DISPLAY_ENABLE1", "0"),
-            write("AIX_REGION_POSITION1", "123,999,2147483647,-2147483648")}))
-        << "truncated towards zero, wild values kept within 32 bits";
+    EXPECT_EQ(figureWritePaths(
+                  "AIX_REGION_POSITION2", R"({"figure":{"points":[[0.12349,0.99999],[-0.5,1.5],[1e300,-1e300]]}})"),
+        Paths({write("AIX_REGION_DISPLAY_ENABLE1", "0"), write("AIX_REGION_POSITION1", "123,999,0,1000,1000,0")}))
+        << "truncated towards zero, points outside the frame moved onto its edge";
 }
 
 TEST(FigureConversion, linesKeepTheirOrderAndSendTheirDirectionFirst)
@@ -79,8 +79,11 @@ TEST(FigureConversion, aNullFigureIsClearedAndABrokenValueSendsNothing)
     EXPECT_EQ(
         figureWritePaths("AIX_REGION_POSITION3", R"({"showOnCamera":false})")->back(), write("AIX_REGION_CLEAR2", "0"))
         << "an absent figure counts as none";
-    for (const char* broken: {"", "not json", "[1,2]", R"({"figure":{"points":[["a","b"]]}})",
-             R"({"figure":{"points":5}})", R"({"figure":"drawn"})"})
+    EXPECT_EQ(figureWritePaths("AIX_LINE_POSITION3", R"({"figure":{"points":[[0.1,0.1]]}})"), std::nullopt)
+        << "a line of one point";
+    for (const char* broken:
+        {"", "not json", "[1,2]", R"({"figure":{"points":[["a","b"]]}})", R"({"figure":{"points":5}})",
+            R"({"figure":"drawn"})", R"({"figure":{"points":[]}})", R"({"figure":{"points":[[0.1,0.1],[0.2,0.2]]}})"})
     {
         EXPECT_EQ(figureWritePaths("AIX_REGION_POSITION3", broken), std::nullopt) << broken;
     }
@@ -109,32 +112,41 @@ TEST(SettingWriting, valuesAreConvertedIndexShiftedAndEncoded)
     {
         const char* name;
         const char* value;
-        Paths expected;
+        WritePlan expected;
     };
+    const auto sent = [](Paths paths) { return WritePlan{std::move(paths), {}}; };
     const Row rows[] = {
-        {"AIX_LINE_ENABLE2", "true", {write("AIX_LINE_COUNT_ENABLE1", "1"), write("AIX_LINE_ENABLE1", "1")}},
-        {"AIX_EXCLUDE_REGION_TYPE4", "Spot", {write("AIX_EXCLUDE_REGION_TYPE3", "1")}},
-        {"AIX_REGION_EVENT_CAR_STAY3", "true", {write("AIX_REGION_EVENT_CAR_STAY2", "1")}},
-        {"AIX_LINE_COUNTOSD_STRING3", "%L3% a,b", {write("AIX_LINE_COUNTOSD_STRING2", "%25L3%25%20a%2cb")}},
-        {"AIX_PERSON_SENSITIVITY", "2", {write("AIX_PERSON_SENSITIVITY", "2")}},
-        {"AIX_LINE_COUNT_RESET3", "true", {write("AIX_LINE_COUNT_RESET2", "1")}},
-        {"AIX_LINE_COUNT_RESET4", "maybe", {write("AIX_LINE_COUNT_RESET3", "0")}},
-        {"AIX_BICYCLE_DISPLAY_TYPE", "7", {write("AIX_BICYCLE_DISPLAY_TYPE", "1")}},
+        {"AIX_LINE_ENABLE2", "true",
+            sent(Paths({write("AIX_LINE_COUNT_ENABLE1", "1"), write("AIX_LINE_ENABLE1", "1")}))},
+        {"AIX_EXCLUDE_REGION_TYPE4", "Spot", sent(Paths({write("AIX_EXCLUDE_REGION_TYPE3", "1")}))},
+        {"AIX_REGION_EVENT_CAR_STAY3", "true", sent(Paths({write("AIX_REGION_EVENT_CAR_STAY2", "1")}))},
+        {"AIX_LINE_COUNTOSD_STRING3", "%L3% a,b",
+            sent(Paths({write("AIX_LINE_COUNTOSD_STRING2", "%25L3%25%20a%2cb")}))},
+        {"AIX_PERSON_SENSITIVITY", "2", sent(Paths({write("AIX_PERSON_SENSITIVITY", "2")}))},
+        {"AIX_LINE_COUNT_RESET3", "true", sent(Paths({write("AIX_LINE_COUNT_RESET2", "1")}))},
+        {"AIX_LINE_COUNT_RESET4", "maybe", sent(Paths({write("AIX_LINE_COUNT_RESET3", "0")}))},
+        {"AIX_BICYCLE_DISPLAY_TYPE", "7", sent(Paths({write("AIX_BICYCLE_DISPLAY_TYPE", "1")}))},
         {"TS_CALIBRATION", "3", {}},
         {"HL_DURATION", "5", {}},
         {"AIX_TAMPERING_ENABLE&AIX_OBJECT_DETECTION_ENABLE=0", "true", {}},
         {"AIX_PERSON SENSITIVITY", "1", {}},
         {"AIX_OBJECT_DETECTION_SIZE", R"({"minimum":[0.006,0.01],"maximum":[1.0,1.0]})", {}},
+        {"AIX_LINE_COUNTOSD_STRING1", "two\r\nlines", {{}, kControlCharacterRefusal}},
+        {"AIX_LINE_COUNTOSD_STRING3", "tab\t", {{}, kControlCharacterRefusal}},
+        {"AIX_REGION_POSITION1", R"({"figure":{"points":[[0.1,0.1],[0.2,0.2]]}})", {{}, kFigureRefusal}},
     };
     for (const Row& row: rows)
-        EXPECT_EQ(writePathsFor(&state, row.name, row.value), row.expected) << row.name;
+        EXPECT_EQ(writePlanFor(&state, row.name, row.value), row.expected) << row.name;
+    EXPECT_EQ(
+        writePlanFor(&state, "AIX_LINE_COUNTOSD_STRING4", std::string("a\0b", 3)).refusal, kControlCharacterRefusal)
+        << "a NUL inside the value";
 
-    const Paths resets = writePathsFor(&state, "AIX_LINE_COUNT_RESET_ALL", "true");
+    const Paths resets = writePlanFor(&state, "AIX_LINE_COUNT_RESET_ALL", "true").paths;
     ASSERT_EQ(resets.size(), 8U);
     EXPECT_EQ(resets.front(), write("AIX_LINE_COUNT_RESET0", "0"));
     EXPECT_EQ(resets.back(), write("AIX_LINE_COUNT_RESET7", "0"));
 
-    EXPECT_EQ(writePathsFor(&state, "AIX_CAR_DISPLAY_TYPE", "0"), Paths({write("AIX_CAR_DISPLAY_TYPE", "0")}));
+    EXPECT_EQ(writePlanFor(&state, "AIX_CAR_DISPLAY_TYPE", "0"), sent(Paths({write("AIX_CAR_DISPLAY_TYPE", "0")})));
     EXPECT_EQ(state.carDisplayType, 0);
     EXPECT_EQ(state.bicycleDisplayType, 1);
 }
@@ -178,17 +190,22 @@ TEST(BoundedParallel, runsEveryJobOnceWithAtMostTheBoundAtATime)
     EXPECT_EQ(mostRunning, 8);
 }
 
-TEST(WriteHoldOff, lastsItsDurationFromTheFirstStartWithoutBeingExtended)
+TEST(WriteHoldOff, runsFromTheFirstWriteUntilItsDurationAfterTheLastFinished)
 {
     using namespace std::chrono_literals;
     WriteHoldOff holdOff;
     EXPECT_FALSE(holdOff.isActive());
-    EXPECT_TRUE(holdOff.start(150ms));
-    EXPECT_FALSE(holdOff.start(10s)) << "a running hold-off is not restarted";
-    EXPECT_TRUE(holdOff.isActive());
-    std::this_thread::sleep_for(200ms);
+    holdOff.writeStarted();
+    holdOff.writeStarted();
+    holdOff.writeFinished(100ms);
+    std::this_thread::sleep_for(150ms);
+    EXPECT_TRUE(holdOff.isActive()) << "the second write is still under way";
+    holdOff.writeFinished(100ms);
+    holdOff.writeStarted();
+    holdOff.writeFinished(0ms);
+    EXPECT_TRUE(holdOff.isActive()) << "a write the camera took none of does not cut short another's hold-off";
+    std::this_thread::sleep_for(150ms);
     EXPECT_FALSE(holdOff.isActive());
-    EXPECT_TRUE(holdOff.start(150ms));
 }
 
 TEST(CameraSettings, cameraReportOfAChangeAsksForAReadUnlessOurWriteCausedIt)
@@ -208,7 +225,10 @@ TEST(CameraSettings, cameraReportOfAChangeAsksForAReadUnlessOurWriteCausedIt)
         SCOPED_TRACE(row.reason);
         CameraSettings settings(CameraLink("", "", "")); //< Asks the camera nothing here.
         if (row.holdOff)
-            settings.state().writeHoldOff.start();
+        {
+            settings.state().writeHoldOff.writeStarted();
+            settings.state().writeHoldOff.writeFinished();
+        }
         settings.cameraSettingsChanged();
         EXPECT_EQ(settings.state().refreshPending, row.refreshPending);
     }

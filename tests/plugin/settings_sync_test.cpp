@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +17,7 @@
 
 #include <camera_settings/camera_request.h>
 #include <camera_settings/figure_reading.h>
+#include <camera_settings/setting_writing.h>
 #include <camera_settings/settings_defaults.h>
 #include <camera_simulator.h>
 #include <host_double/compressed_video_packet.h>
@@ -30,7 +33,10 @@ namespace {
 using namespace std::chrono_literals;
 using vms_server_plugins::analytics::qv::DeviceAgent;
 using vms_server_plugins::analytics::qv::kCameraRequestTimeoutMs;
+using vms_server_plugins::analytics::qv::kControlCharacterRefusal;
 using vms_server_plugins::analytics::qv::kEmptyFigureValue;
+using vms_server_plugins::analytics::qv::kFigureRefusal;
+using vms_server_plugins::analytics::qv::kMaxCameraRequestsInFlight;
 using vms_server_plugins::analytics::qv::kQuickEmptyFigureValue;
 using vms_server_plugins::analytics::qv::settingsDefaults;
 using Clock = std::chrono::steady_clock;
@@ -171,6 +177,24 @@ protected:
         return Writes(seen.begin() + static_cast<std::ptrdiff_t>(std::min(from, seen.size())), seen.end());
     }
 
+    /** Requests the camera served to the parameter, writes and refused ones included. */
+    std::size_t requestsFor(const std::string& path, const std::string& parameter) const
+    {
+        const auto requests = camera->servedRequests();
+        return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(),
+            [&](const qvcam::ServedRequest& r) { return r.path == path && r.parameter == parameter; }));
+    }
+
+    static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s)
+    {
+        for (const auto deadline = Clock::now() + timeout; !condition(); std::this_thread::sleep_for(5ms))
+        {
+            if (Clock::now() > deadline)
+                return false;
+        }
+        return true;
+    }
+
     std::unique_ptr<qvcam::CameraSimulator> camera;
     sdk::Ptr<DeviceAgentHandler> handler = sdk::makePtr<DeviceAgentHandler>();
     sdk::Ptr<DeviceAgent> agent;
@@ -222,6 +246,12 @@ TEST_F(SettingsSync, firstDeliveryShowsTheCamerasConfigurationAndWritesOnlyTheDi
     EXPECT_EQ(reply.values.at("AIX_REGION_POSITION5"), kEmptyFigureValue);
 
     EXPECT_EQ(writesSettled(0), Writes({"AIX_REGION_DISPLAY_ENABLE0=0"}));
+    const std::vector<qvcam::ServedRequest> served = camera->servedRequests();
+    std::set<std::string> parameters;
+    for (const qvcam::ServedRequest& request: served)
+        parameters.insert(request.path + "?" + request.parameter);
+    EXPECT_LE(served.size(), parameters.size() + 2 * kMaxCameraRequestsInFlight)
+        << "one exchange per parameter, one challenge per kept connection";
 }
 
 TEST_F(SettingsSync, laterDeliveriesWriteExactlyWhatChangedConvertedAndIndexShifted)
@@ -237,9 +267,15 @@ TEST_F(SettingsSync, laterDeliveriesWriteExactlyWhatChangedConvertedAndIndexShif
     dialog["AIX_CAR_DISPLAY_TYPE"] = "0";
     dialog["AIX_REGION_POSITION2"]
         = R"({"figure":{"points":[[0.1,0.1],[0.1,0.5],[0.5,0.5],[0.5,0.1]]},"showOnCamera":true})";
+    dialog["AIX_LINE_COUNTOSD_STRING4"] = "two\r\nlines";
+    dialog["AIX_EXCLUDE_REGION_POSITION1"] = R"({"figure":{"points":[[0.1,0.1],[0.5,0.5]]},"showOnCamera":true})";
     const Reply reply = deliver(dialog);
 
     EXPECT_EQ(reply.values, onlyResets());
+    EXPECT_EQ(reply.errors,
+        Values({{"AIX_LINE_COUNTOSD_STRING4", kControlCharacterRefusal},
+            {"AIX_EXCLUDE_REGION_POSITION1", kFigureRefusal}}))
+        << "values the camera cannot keep are not sent";
     const Writes written = writesSettled(before);
     EXPECT_EQ(sorted(written),
         sorted({"AIX_LINE_COUNT_ENABLE1=1", "AIX_LINE_ENABLE1=1", "AIX_EXCLUDE_REGION_TYPE3=1",
@@ -288,38 +324,42 @@ TEST_F(SettingsSync, momentarySwitchesAndTheObjectDetectionSwitch)
     EXPECT_EQ(writesSettled(before), Writes({"AIX_PERSON_SENSITIVITY=3"}));
 }
 
-TEST_F(SettingsSync, aWriteHoldsOffFullReadsAndTheCamerasChangeReportForFiveSeconds)
+TEST_F(SettingsSync, theHoldOffSuppressesOnlyTheCamerasReportOfOurWritesUntilFiveSecondsAfterTheLast)
 {
     startCamera(94);
+    camera->setParameter("AIX_OBJECT_DETECTION_SIZE", "0,0,12,12,960,540,1920,1080");
     makeAgent(94);
     Values dialog = dialogAfter(deliver(settingsDefaults()));
-    dialog["AIX_TAMPERING_ENABLE"] = "false";
-    const std::size_t before = writes().size();
-    const auto written = Clock::now();
-    deliver(dialog);
-    // The camera reports a change only once the write has reached it; the writer may still be starting.
-    for (auto deadline = Clock::now() + 2s; writes().size() == before && Clock::now() < deadline;)
-        std::this_thread::sleep_for(1ms);
-    ASSERT_EQ(writes().size(), before + 1);
+    const auto writeAndWait = [&](const char* name, const char* value) {
+        const std::size_t before = writes().size();
+        dialog[name] = value;
+        deliver(dialog);
+        ASSERT_TRUE(waitUntil([&] { return writes().size() > before; }));
+    };
+    writeAndWait("AIX_TAMPERING_ENABLE", "false");
 
     const std::string settingsChanged = R"(<?xml version="1.0"?><tt:MetaDataStream xmlns:tt="t" xmlns:wsnt="w">)"
                                         R"(<tt:Event><wsnt:NotificationMessage><wsnt:Topic>tns1:AI/AppSettingChanged)"
                                         R"(</wsnt:Topic></wsnt:NotificationMessage></tt:Event></tt:MetaDataStream>)";
     sdk::Result<void> pushed;
     agent->doPushDataPacket(&pushed, sdk::makePtr<CustomMetadataPacket>(1000, "", settingsChanged).get());
-    for (auto deadline = Clock::now() + 2s; !agent->isMetadataReady() && Clock::now() < deadline;)
-        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(waitUntil([&] { return agent->isMetadataReady(); }));
     EXPECT_FALSE(agent->isRefreshPending()) << "the camera reported our own change";
 
     agent->doPushDataPacket(&pushed, sdk::makePtr<CompressedVideoPacket>(2000, 1920, 1080).get());
     ASSERT_TRUE(agent->isRefreshPending()) << "a new video size asks for a read";
-    ASSERT_LT(Clock::now() - written, 4s);
+    writeAndWait("AIX_TAMPERING_SENSITIVITY", "2");
+    const auto lastWritten = Clock::now();
+    EXPECT_TRUE(agent->isRefreshPending()) << "a write does not cancel the read the new size asked for";
     EXPECT_FALSE(openDialog().present) << "within the hold-off";
+    EXPECT_EQ(deliver(dialog).values, onlyResets()) << "nor does a delivery read within it";
 
-    std::this_thread::sleep_until(written + 5200ms);
-    const Reply reply = openDialog();
-    EXPECT_TRUE(reply.present);
+    std::this_thread::sleep_until(lastWritten + 5200ms);
+    const Reply reply = deliver(dialog);
+    EXPECT_EQ(reply.errors, Values());
     EXPECT_EQ(reply.values.at("AIX_TAMPERING_ENABLE"), "false") << "read from the camera after the hold-off";
+    EXPECT_EQ(Json::parse(reply.values.at("AIX_OBJECT_DETECTION_SIZE"))["maximum"], Json::array({1.0, 1.0}))
+        << "object sizes in the new frame's pixels";
     EXPECT_FALSE(agent->isRefreshPending());
 }
 
@@ -392,43 +432,221 @@ INSTANTIATE_TEST_SUITE_P(Camera,
             "the camera's answer could not be read"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SettingsSync, aFailedWriteIsTriedAgainAtTheNextDelivery)
+struct RefusedWrite
 {
-    startCamera(100);
-    makeAgent(100);
-    Values dialog = dialogAfter(deliver(settingsDefaults()));
-    camera->stop();
+    const char* name;
+    int host;
+    qvcam::ParameterFaults faults;
+    const char* reason;
+};
 
-    dialog["AIX_TAMPERING_ENABLE"] = "false";
-    deliver(dialog);
-    for (auto deadline = Clock::now() + 3s; !agent->isRefreshPending() && Clock::now() < deadline;)
-        std::this_thread::sleep_for(5ms);
-    EXPECT_TRUE(agent->isRefreshPending());
-
-    std::string error;
-    ASSERT_TRUE(camera->start(&error)) << error;
-    const std::size_t before = writes().size();
-    deliver(dialog);
-    EXPECT_EQ(writesSettled(before), Writes({"AIX_TAMPERING_ENABLE=0"})) << "the same value once more";
+void PrintTo(const RefusedWrite& refused, std::ostream* out)
+{
+    *out << refused.name;
 }
 
-TEST_F(SettingsSync, releasingAnAgentWhileWritesToASlowCameraAreUnderWayWaitsForThem)
+class SettingsSyncRefusedWrite: public SettingsSync, public testing::WithParamInterface<RefusedWrite>
+{};
+
+TEST_P(SettingsSyncRefusedWrite, isReportedTriedAgainAtTheNextDeliveryAndTheDialogShowsTheCamerasValue)
 {
-    startCamera(101, [](auto* o) { o->answerDelayMs = 300; });
+    const RefusedWrite refused = GetParam();
+    const std::string setting = "AIX_LINE_COUNTOSD_STRING1";
+    const std::string parameter = "AIX_LINE_COUNTOSD_STRING0";
+    startCamera(refused.host);
+    makeAgent(refused.host);
+    Values dialog = dialogAfter(deliver(settingsDefaults()));
+    const std::string onCamera = camera->parameter(parameter);
+    std::string error;
+    ASSERT_TRUE(camera->setParameterFaults(refused.faults, &error)) << error;
+
+    dialog[setting] = "a text the camera will not take";
+    EXPECT_EQ(deliver(dialog).errors, Values()) << "written after the call returns";
+    ASSERT_TRUE(waitUntil([&] { return agent->isRefreshPending(); }));
+    EXPECT_EQ(deliver(dialog).errors, Values({{setting, refused.reason}}));
+    EXPECT_TRUE(waitUntil([&] { return requestsFor("/httpapi/WriteParam", parameter) == 2; })) << "tried again";
+
+    ASSERT_TRUE(waitUntil([&] { return agent->isRefreshPending(); }));
+    const Reply reply = openDialog();
+    ASSERT_TRUE(reply.present) << "a refused write changed nothing, so nothing is held off";
+    EXPECT_EQ(reply.values.at(setting), onCamera);
+    EXPECT_EQ(camera->parameter(parameter), onCamera);
+}
+
+INSTANTIATE_TEST_SUITE_P(Camera,
+    SettingsSyncRefusedWrite,
+    testing::Values(
+        RefusedWrite{"answeredError", 102, {{}, {"AIX_LINE_COUNTOSD_STRING0"}}, "the camera refused the value"},
+        RefusedWrite{"answeredStatus500", 103, {{{"AIX_LINE_COUNTOSD_STRING0", 500, true}}, {}},
+            "the camera answered with an error status (HTTP 500)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SettingsSync, releasingTheAgentRightAfterADeliveryFinishesItsWritesFirst)
+{
+    startCamera(101, [](auto* o) { o->writeDelayMs = 300; });
     makeAgent(101);
     Values dialog = {{"AIX_TAMPERING_ENABLE", "true"}, {"AIX_TAMPERING_SENSITIVITY", "1"}};
     deliver(dialog);
+    Writes expected = {"AIX_TAMPERING_ENABLE=0", "AIX_TAMPERING_SENSITIVITY=2"};
+    dialog = {{"AIX_TAMPERING_ENABLE", "false"}, {"AIX_TAMPERING_SENSITIVITY", "2"}};
     for (int i = 1; i <= 8; ++i)
-        dialog["AIX_LINE_COUNTOSD_STRING" + std::to_string(i)] = "line " + std::to_string(i);
+    {
+        dialog["AIX_LINE_COUNTOSD_STRING" + std::to_string(i)] = "line" + std::to_string(i);
+        expected.push_back("AIX_LINE_COUNTOSD_STRING" + std::to_string(i - 1) + "=line" + std::to_string(i));
+    }
+    ASSERT_EQ(expected.size(), 10U);
     deliver(dialog);
 
-    const auto start = Clock::now();
     agent.reset();
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kCameraRequestTimeoutMs) + 1s);
-    const std::size_t afterRelease = writes().size();
-    std::this_thread::sleep_for(700ms);
-    EXPECT_EQ(writes().size(), afterRelease) << "no request after the agent has gone";
+    const Writes afterRelease = writes();
+    EXPECT_EQ(sorted(afterRelease), sorted(expected)) << "every accepted write reached the camera";
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(writes().size(), afterRelease.size()) << "no request after the agent has gone";
 }
+
+TEST_F(SettingsSync, aLaterValueOfASettingAlwaysEndsOnTheCameraWithinTheAgentsBound)
+{
+    startCamera(104, [](auto* o) { o->writeDelayMs = 150; });
+    makeAgent(104);
+    Values dialog = dialogAfter(deliver(settingsDefaults()));
+    for (const char* value: {"1", "3"})
+    {
+        dialog["AIX_PERSON_SENSITIVITY"] = value;
+        for (int i = 1; i <= 8; ++i)
+            dialog["AIX_LINE_COUNTOSD_STRING" + std::to_string(i)] = std::string("text ") + value;
+        apply(&dialog);
+        std::this_thread::sleep_for(50ms);
+    }
+    writesSettled(0);
+    EXPECT_EQ(camera->parameter("AIX_PERSON_SENSITIVITY"), "3");
+    EXPECT_EQ(camera->parameter("AIX_LINE_COUNTOSD_STRING7"), "text 3");
+    EXPECT_EQ(dialog.at("AIX_PERSON_SENSITIVITY"), "3");
+    EXPECT_LE(camera->connectionCounts().peakServed, kMaxCameraRequestsInFlight) << "both deliveries together";
+}
+
+TEST_F(SettingsSync, aCameraOffLineAtTheFirstDeliveryFillsTheDialogAtTheNext)
+{
+    makeAgent(105);
+    const Reply offLine = deliver(settingsDefaults());
+    EXPECT_FALSE(offLine.errors.empty());
+    EXPECT_TRUE(agent->isRefreshPending());
+
+    startCamera(105);
+    camera->setParameter("AIX_TAMPERING_SENSITIVITY", "2");
+    const Reply onLine = deliver(settingsDefaults());
+    EXPECT_EQ(onLine.errors, Values());
+    EXPECT_EQ(onLine.values.at("AIX_TAMPERING_SENSITIVITY"), "2");
+    EXPECT_EQ(writesSettled(0), Writes({})) << "the host's defaults did not overwrite the camera";
+}
+
+struct PoliteOnlyInPart
+{
+    const char* name;
+    int host;
+    void (*adjust)(qvcam::CameraSimulatorOptions*);
+};
+
+void PrintTo(const PoliteOnlyInPart& camera, std::ostream* out)
+{
+    *out << camera.name;
+}
+
+class SettingsSyncLessPoliteCamera: public SettingsSync, public testing::WithParamInterface<PoliteOnlyInPart>
+{};
+
+TEST_P(SettingsSyncLessPoliteCamera, isReadWholeWithTheHostsForms)
+{
+    startCamera(GetParam().host, GetParam().adjust);
+    camera->setParameter("AIX_LINE_COUNTOSD_STRING0", "%L1%");
+    camera->setParameter("AIX_REGION_POSITION0", "100,100,500,100,500,500");
+    camera->setParameter("AIX_REGION_ENABLE0", "1");
+    makeAgent(GetParam().host);
+
+    const Reply reply = deliver(settingsDefaults());
+
+    EXPECT_EQ(reply.errors, Values());
+    EXPECT_EQ(reply.values.size(), 337U - 2 - 3);
+    EXPECT_EQ(reply.values.at("AIX_LINE_COUNTOSD_STRING1"), "%L1%");
+    EXPECT_EQ(Json::parse(reply.values.at("AIX_REGION_POSITION1"))["figure"]["points"],
+        Json({{0.1f, 0.1f}, {0.5f, 0.1f}, {0.5f, 0.5f}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Camera,
+    SettingsSyncLessPoliteCamera,
+    testing::Values(PoliteOnlyInPart{"fourConnectionsResetTheRest", 106, [](auto* o) { o->maxConnections = 4; }},
+        PoliteOnlyInPart{"twoConnectionsResetTheRest", 107, [](auto* o) { o->maxConnections = 2; }},
+        PoliteOnlyInPart{"oneConnectionResetTheRest", 108, [](auto* o) { o->maxConnections = 1; }},
+        PoliteOnlyInPart{"fourConnectionsCloseTheRest", 109,
+            [](auto* o) {
+                o->maxConnections = 4;
+                o->surplusConnections = qvcam::SurplusConnections::close;
+            }},
+        PoliteOnlyInPart{"twoConnectionsCloseTheRest", 124,
+            [](auto* o) {
+                o->maxConnections = 2;
+                o->surplusConnections = qvcam::SurplusConnections::close;
+            }},
+        PoliteOnlyInPart{"oneConnectionCloseTheRest", 125,
+            [](auto* o) {
+                o->maxConnections = 1;
+                o->surplusConnections = qvcam::SurplusConnections::close;
+            }},
+        PoliteOnlyInPart{"nonceStaleEveryTwoSeconds", 126,
+            [](auto* o) {
+                o->nonceLifetimeS = 2;
+                o->answerDelayMs = 60;
+            }},
+        PoliteOnlyInPart{"connectionClosedEveryFiveAnswers", 127, [](auto* o) { o->keepAliveRequests = 5; }},
+        PoliteOnlyInPart{"trailingBlanks", 128, [](auto* o) { o->trailingBlanks = 3; }},
+        PoliteOnlyInPart{"severalLinesPerAnswer", 129, [](auto* o) { o->multiLineAnswers = true; }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ParameterStatuses
+{
+    const char* name;
+    int host;
+    std::vector<qvcam::ParameterStatus> statuses;
+};
+
+void PrintTo(const ParameterStatuses& statuses, std::ostream* out)
+{
+    *out << statuses.name;
+}
+
+class SettingsSyncParameterStatus: public SettingsSync, public testing::WithParamInterface<ParameterStatuses>
+{};
+
+TEST_P(SettingsSyncParameterStatus, isThatSettingsErrorWithTheStatusAndEveryOtherSettingIsRead)
+{
+    const ParameterStatuses row = GetParam();
+    startCamera(row.host);
+    std::string error;
+    ASSERT_TRUE(camera->setParameterFaults({row.statuses, {}}, &error)) << error;
+    makeAgent(row.host);
+
+    const Reply reply = deliver(settingsDefaults());
+
+    Values expectedErrors;
+    for (const qvcam::ParameterStatus& status: row.statuses)
+    {
+        const std::string setting = status.parameter.substr(0, status.parameter.size() - 1)
+            + std::to_string(status.parameter.back() - '0' + 1);
+        expectedErrors[setting]
+            = "the camera answered with an error status (HTTP " + std::to_string(status.status) + ")";
+    }
+    EXPECT_EQ(reply.errors, expectedErrors);
+    EXPECT_EQ(reply.values.size(), 337U - 2 - 3 - expectedErrors.size());
+    for (const auto& [name, value]: reply.values)
+        EXPECT_EQ(value.find('<'), std::string::npos) << name << " shows the error page";
+}
+
+INSTANTIATE_TEST_SUITE_P(Camera,
+    SettingsSyncParameterStatus,
+    testing::Values(ParameterStatuses{"notFound", 130,
+                        {{"AIX_LINE_COUNTOSD_STRING0", 404, false}, {"AIX_REGION_ENABLE3", 404, false}}},
+        ParameterStatuses{"forbidden", 131, {{"AIX_LINE_ENABLE1", 403, false}}},
+        ParameterStatuses{"serverError", 132, {{"AIX_LINE_COUNTOSD_STRING4", 500, false}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tesh::test

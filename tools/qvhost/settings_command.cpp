@@ -2,8 +2,11 @@
 // written.
 #include "settings_command.h"
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 
+#include "host_error.h"
 #include "model_defaults.h"
 #include "settings_input.h"
 #include "settings_report.h"
@@ -87,7 +90,11 @@ SettingsReply readCamera(
     return reply;
 }
 
-/** The second delivery: what the host holds after the read, with the changes; then what reached the camera. */
+/**
+ * The second delivery: what the host holds after the read, with the changes; then what reached the camera. The
+ * agent is released right after it, as a server does when the camera is removed: its release finishes the writes it
+ * accepted, so they are all on the camera once it returns.
+ */
 void deliverChanges(PluginSession& session,
     const SimulatedCamera* camera,
     const SettingValues& held,
@@ -99,11 +106,44 @@ void deliverChanges(PluginSession& session,
     const SettingsReply reply = session.deliverSettings(delivered);
     reportCallError(reply);
     report->reply("The plug-in's answer to " + counted(changes.size(), "change"), reply, delivered);
-    // The agent's writers run on after the call returns.
-    if (camera)
-        camera->waitUntilQuiet();
-    reportWrites(camera, mark, "Written to the camera", report);
+    session.release();
+    reportWrites(camera, mark, "Written to the camera before the agent's release returned", report);
     report->endStep();
+}
+
+/** Four dot-separated decimal numbers of 0 to 255: what the plug-in takes the camera's address from. */
+bool isIpv4Address(const std::string& text)
+{
+    constexpr int kGroups = 4;
+    constexpr int kMaxGroup = 255;
+    constexpr size_t kMaxDigits = 3;
+    size_t position = 0;
+    for (int group = 0; group < kGroups; ++group)
+    {
+        if (group > 0 && (position >= text.size() || text[position++] != '.'))
+            return false;
+        const size_t start = position;
+        int value = 0;
+        while (position < text.size() && position - start < kMaxDigits
+            && std::isdigit(static_cast<unsigned char>(text[position])))
+            value = value * 10 + (text[position++] - '0');
+        if (position == start || value > kMaxGroup)
+            return false;
+    }
+    return position == text.size();
+}
+
+/** The host of "scheme://[user@]host[:port]/...", which must be a camera's IPv4 address. */
+void requireCameraAddress(const std::string& url)
+{
+    const size_t scheme = url.find("://");
+    const size_t start = scheme == std::string::npos ? 0 : scheme + 3;
+    const size_t end = std::min(url.find_first_of("/?#", start), url.size());
+    std::string host = url.substr(start, end - start);
+    host = host.substr(host.find('@') == std::string::npos ? 0 : host.find('@') + 1);
+    host = host.substr(0, host.find(':'));
+    if (!isIpv4Address(host))
+        throw HostError(kBadUse, "--url '" + url + "' names no camera: its host must be an IPv4 address");
 }
 
 } // namespace
@@ -120,6 +160,10 @@ int runSettings(const CommonOptions& common, const SettingsOptions& options)
     {
         camera = startCamera(options);
         device.url = camera->url();
+    }
+    else
+    {
+        requireCameraAddress(device.url);
     }
     session.obtainAgent(device, nullptr);
     const SettingsReply first = readCamera(session, camera.get(), values.initial, &report);

@@ -1,26 +1,10 @@
 // Starting the simulator for a settings cycle and reading back what the plug-in wrote to it.
 #include "simulated_camera.h"
 
-#include <chrono>
-#include <thread>
-
 #include "host_error.h"
 
 namespace qvhost {
 namespace {
-
-using namespace std::chrono_literals;
-
-/**
- * The agent's writers start as soon as a delivery returns and send their few requests back to back on loopback;
- * a camera without a request for this long has seen them all.
- */
-constexpr auto kQuietTime = 500ms;
-
-/** A write finishes within about 5 s even against a camera that never answers; twice that is a hung writer. */
-constexpr auto kMaxWaitForWrites = 10s;
-
-constexpr auto kPollInterval = 20ms;
 
 constexpr char kWritePath[] = "/httpapi/WriteParam";
 constexpr int kHttpOk = 200;
@@ -47,23 +31,6 @@ SimulatedCamera::SimulatedCamera(const qvcam::CameraSimulatorOptions& options):
 size_t SimulatedCamera::requestCount() const
 {
     return m_simulator.servedRequests().size();
-}
-
-void SimulatedCamera::waitUntilQuiet() const
-{
-    const auto deadline = std::chrono::steady_clock::now() + kMaxWaitForWrites;
-    size_t seen = requestCount();
-    auto lastChange = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() < deadline && std::chrono::steady_clock::now() - lastChange < kQuietTime)
-    {
-        std::this_thread::sleep_for(kPollInterval);
-        const size_t count = requestCount();
-        if (count != seen)
-        {
-            seen = count;
-            lastChange = std::chrono::steady_clock::now();
-        }
-    }
 }
 
 std::vector<WrittenParameter> SimulatedCamera::writesSince(size_t mark) const

@@ -29,9 +29,6 @@ public:
     /** How many requests it has served so far, digest challenges included. */
     size_t requestCount() const;
 
-    /** Waits until no request came for a quiet time, or a limit passed: the agent's writers have finished. */
-    void waitUntilQuiet() const;
-
     /** The parameters written by answered requests after the first mark requests, in the order they arrived. */
     std::vector<WrittenParameter> writesSince(size_t mark) const;
 

@@ -13,6 +13,13 @@ namespace tesh::vms_server_plugins::analytics::qv {
 
 namespace {
 
+/** Without the spaces, tabs and line ends at its end. */
+std::string_view trimmedRight(std::string_view text)
+{
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
 /** What callers read as off, or as no figure. */
 constexpr char kNoFigure[] = "0";
 
@@ -281,15 +288,26 @@ std::string joinPieces(const Pieces& pieces)
 
 } // namespace
 
-std::string extractParameterValue(std::string_view body)
+std::optional<std::string> parameterValue(std::string_view body, std::string_view name)
 {
-    // The same text as the first group of the regular expression "=(.*)", whose "." stops at CR and LF; a plain
-    // scan because the standard library's matcher recurses once per character and a long answer overflows the stack.
-    const std::size_t equals = body.find('=');
-    if (equals == std::string_view::npos)
-        return kNoFigure;
-    const std::string_view value = body.substr(equals + 1);
-    return std::string(value.substr(0, value.find_first_of("\r\n")));
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (body.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        body.remove_prefix(kByteOrderMark.size());
+    while (!body.empty())
+    {
+        const std::size_t end = body.find_first_of("\r\n");
+        const std::string_view line = body.substr(0, end);
+        body = end == std::string_view::npos ? std::string_view() : body.substr(end + 1);
+        const std::size_t equals = line.find('=');
+        if (equals != std::string_view::npos && line.substr(0, equals) == name)
+            return std::string(trimmedRight(line.substr(equals + 1)));
+    }
+    return std::nullopt;
+}
+
+bool isWriteAccepted(std::string_view body)
+{
+    return trimmedRight(body) == "Ok";
 }
 
 std::optional<std::string> parseLinePieces(std::string_view value)

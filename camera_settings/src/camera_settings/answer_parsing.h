@@ -8,10 +8,14 @@
 namespace tesh::vms_server_plugins::analytics::qv {
 
 /**
- * The camera answers "NAME=VALUE" on one line: the text after the first "=" up to the first CR or LF.
- * @return "0" when there is no "=" (an error page or "Ok"), which callers read as off or as no figure.
+ * The value of the named parameter in the camera's answer: from the line "NAME=VALUE" whose name is the one asked
+ * for (an answer may hold several lines), without the spaces and tabs some firmware leaves before the line end.
+ * @return Nothing where no line names the parameter: an error page, "Ok", garbage, or other parameters only.
  */
-std::string extractParameterValue(std::string_view body);
+std::optional<std::string> parameterValue(std::string_view body, std::string_view name);
+
+/** Whether a write's answer is the camera's "Ok" (blanks and the line end aside); anything else is a refusal. */
+bool isWriteAccepted(std::string_view body);
 
 // The piece parsers report an unusable answer as nothing, where a conversion of the standard library would
 // throw; the caller then leaves the setting out and the host keeps its value.

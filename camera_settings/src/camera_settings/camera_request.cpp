@@ -12,9 +12,14 @@ namespace tesh::vms_server_plugins::analytics::qv {
 
 namespace {
 
-/** Statuses with which the camera refuses the login even after the digest exchange (RFC 9110). */
+/** The status with which the camera refuses the login even after the digest exchange (RFC 9110). */
 constexpr long kHttpUnauthorized = 401;
-constexpr long kHttpForbidden = 403;
+
+/** Success statuses are 200 to 299 (RFC 9110); everything else is an error page, whatever its body holds. */
+bool isSuccessStatus(long status)
+{
+    return status >= 200 && status <= 299;
+}
 
 CameraRequestOutcome failedWithCurl(CameraRequestFailure failure, const std::string& call, CURLcode code)
 {
@@ -34,7 +39,8 @@ CameraRequestFailure failureOf(CURLcode code)
     switch (code)
     {
         case CURLE_COULDNT_CONNECT:
-        case CURLE_COULDNT_RESOLVE_HOST: return CameraRequestFailure::unreachable;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_URL_MALFORMAT: return CameraRequestFailure::unreachable;
         case CURLE_OPERATION_TIMEDOUT: return CameraRequestFailure::timedOut;
         default: return CameraRequestFailure::noAnswer;
     }
@@ -96,12 +102,6 @@ size_t appendAnswer(char* data, size_t size, size_t count, void* userData) noexc
     return bytes;
 }
 
-struct EasyHandleDeleter
-{
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
-
 template<typename Value>
 bool setOption(CURL* handle, CURLoption option, const char* optionName, Value value, std::string* reason)
 {
@@ -161,10 +161,15 @@ CameraRequestOutcome judgeTransfer(CURL* handle, CURLcode code, const AnswerSink
         return failedAfterSending(std::move(outcome), CameraRequestFailure::notSent,
             std::string("curl_easy_getinfo(CURLINFO_RESPONSE_CODE): ") + curl_easy_strerror(infoCode));
     }
-    if (outcome.status == kHttpUnauthorized || outcome.status == kHttpForbidden)
+    if (outcome.status == kHttpUnauthorized)
     {
         std::string reason = "login refused: HTTP status " + std::to_string(outcome.status);
         return failedAfterSending(std::move(outcome), CameraRequestFailure::loginRefused, std::move(reason));
+    }
+    if (!isSuccessStatus(outcome.status))
+    {
+        std::string reason = "HTTP status " + std::to_string(outcome.status);
+        return failedAfterSending(std::move(outcome), CameraRequestFailure::errorStatus, std::move(reason));
     }
     return outcome;
 }
@@ -182,6 +187,8 @@ const char* reasonOf(CameraRequestFailure failure)
         case CameraRequestFailure::loginRefused: return "the camera refused the login";
         case CameraRequestFailure::noAnswer: return "the camera broke off the connection without a whole answer";
         case CameraRequestFailure::answerTooLong: return "the camera's answer was too long";
+        case CameraRequestFailure::errorStatus: return "the camera answered with an error status";
+        case CameraRequestFailure::outOfTime: return "not read in time: the camera was too slow for the whole read";
     }
     return "the camera request failed";
 }
@@ -191,7 +198,28 @@ CameraRequestOutcome CameraRequestOutcome::failed(CameraRequestFailure failure, 
     return failedAfterSending(CameraRequestOutcome(), failure, std::move(reason));
 }
 
-CameraRequestOutcome sendCameraRequest(const std::string& path,
+std::string dialogReasonOf(const CameraRequestOutcome& outcome)
+{
+    std::string reason = reasonOf(outcome.failure);
+    if (outcome.failure == CameraRequestFailure::errorStatus)
+        reason += " (HTTP " + std::to_string(outcome.status) + ")";
+    return reason;
+}
+
+CameraConnection::CameraConnection()
+{
+    // A failed initialisation is met again, and reported, by send().
+    if (ensureCurlInitialised() == CURLE_OK)
+        m_handle = curl_easy_init();
+}
+
+CameraConnection::~CameraConnection()
+{
+    if (m_handle)
+        curl_easy_cleanup(m_handle);
+}
+
+CameraRequestOutcome CameraConnection::send(const std::string& path,
     const std::string& user,
     const std::string& password,
     const std::string& cameraAddress,
@@ -203,9 +231,7 @@ CameraRequestOutcome sendCameraRequest(const std::string& path,
     const CURLcode initCode = ensureCurlInitialised();
     if (initCode != CURLE_OK)
         return failedWithCurl(kNotSent, "curl_global_init", initCode);
-
-    const EasyHandle handle(curl_easy_init());
-    if (!handle)
+    if (!m_handle)
         return CameraRequestOutcome::failed(kNotSent, "curl_easy_init failed");
     const std::string url = "http://" + cameraAddress + "/httpapi/" + path;
     CameraRequestOutcome outcome;
@@ -213,10 +239,23 @@ CameraRequestOutcome sendCameraRequest(const std::string& path,
     sink.body = &outcome.body;
     sink.maxBytes = limits.maxAnswerBytes;
     std::string reason;
-    if (!setOptions(handle.get(), url, user, password, limits, &sink, &reason))
+    // Every option is set again for each request; the handle keeps its connection and its digest state across them.
+    if (!setOptions(m_handle, url, user, password, limits, &sink, &reason))
         return CameraRequestOutcome::failed(kNotSent, std::move(reason));
-    const CURLcode code = curl_easy_perform(handle.get());
-    return judgeTransfer(handle.get(), code, sink, std::move(outcome));
+    const CURLcode code = curl_easy_perform(m_handle);
+    return judgeTransfer(m_handle, code, sink, std::move(outcome));
+}
+
+CameraRequestOutcome sendCameraRequest(const std::string& path,
+    const std::string& user,
+    const std::string& password,
+    const std::string& cameraAddress,
+    const CameraRequestLimits& limits)
+{
+    if (path.empty())
+        return CameraRequestOutcome::failed(CameraRequestFailure::notSent, "empty request path");
+    CameraConnection connection;
+    return connection.send(path, user, password, cameraAddress, limits);
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -45,9 +45,11 @@ enum class CameraRequestFailure
     notSent, //< Empty path, or libcurl could not be set up.
     unreachable, //< No connection could be made.
     timedOut, //< No connection or no whole answer within the limits.
-    loginRefused, //< 401 or 403 after the digest exchange.
-    noAnswer, //< The camera closed the connection or the transfer broke off.
+    loginRefused, //< 401 after the digest exchange.
+    noAnswer, //< The camera closed or reset the connection, or the transfer broke off.
     answerTooLong,
+    errorStatus, //< An answer with a status other than 2xx: an error page, never a value.
+    outOfTime, //< Not sent: the read it belonged to had run out of time.
 };
 
 /** One line in plain words for the host's settings dialog; it never holds the login or a digest field. */
@@ -76,11 +78,37 @@ struct [[nodiscard]] CameraRequestOutcome
     static CameraRequestOutcome failed(CameraRequestFailure failure, std::string reason);
 };
 
+/** reasonOf() the failure, with the HTTP status where the camera answered with an error status. */
+std::string dialogReasonOf(const CameraRequestOutcome& outcome);
+
 /**
- * GET "http://" + cameraAddress + "/httpapi/" + path with digest authentication, within the limits; the path is
- * sent as it is, so the caller encodes the values in it. Safe to call from many threads at once.
- * @return An answer when one arrived, within the limits, and not with status 401 or 403 (the login was refused).
- *     Other statuses count as answers: the caller judges the body. An empty path fails without any request.
+ * One libcurl handle kept for many requests, so that its TCP connection and its digest nonce serve them all: after
+ * the first challenge a request costs one exchange. Used by one thread at a time.
+ */
+class CameraConnection
+{
+public:
+    CameraConnection();
+    ~CameraConnection();
+    CameraConnection(const CameraConnection&) = delete;
+    CameraConnection& operator=(const CameraConnection&) = delete;
+
+    /** As sendCameraRequest(), over this handle's connection where the camera kept it open. */
+    CameraRequestOutcome send(const std::string& path,
+        const std::string& user,
+        const std::string& password,
+        const std::string& cameraAddress,
+        const CameraRequestLimits& limits);
+
+private:
+    void* m_handle = nullptr; //< A CURL easy handle; null where libcurl could not give one.
+};
+
+/**
+ * GET "http://" + cameraAddress + "/httpapi/" + path with digest authentication, within the limits, over a handle of
+ * its own; the path is sent as it is, so the caller encodes the values in it. Safe to call from many threads at once.
+ * @return An answer when one arrived, within the limits, with a 2xx status. 401 is a refused login, any other
+ *     status an error status (the body is the camera's error page). An empty path fails without any request.
  */
 CameraRequestOutcome sendCameraRequest(const std::string& path,
     const std::string& user,

@@ -4,6 +4,7 @@
 
 #include "plugin_side_settings.h"
 
+#include "answer_parsing.h"
 #include "bounded_parallel.h"
 #include "camera_read.h"
 #include "figure_reading.h"
@@ -30,7 +31,13 @@ std::vector<std::string> resetSettings()
 
 } // namespace
 
-CameraSettings::CameraSettings(CameraLink camera): m_camera(std::move(camera)) {}
+CameraSettings::CameraSettings(CameraLink camera):
+    m_camera(std::move(camera)),
+    m_writes(
+        kMaxCameraRequestsInFlight,
+        [this](const WriteChannel::Job& job, const std::atomic<bool>& timeUp) { write(job, timeUp); },
+        [this](const WriteChannel::Job& job, bool replaced) { writeDropped(job, replaced); })
+{}
 
 sdk::Ptr<sdk::SettingsResponse> CameraSettings::settingsReceived(const Settings& stored)
 {
@@ -42,14 +49,20 @@ sdk::Ptr<sdk::SettingsResponse> CameraSettings::settingsReceived(const Settings&
     }
     auto response = sdk::makePtr<sdk::SettingsResponse>();
     Changes changes = takeChanges(stored, response.get());
+    applyPluginSideChanges(&changes);
+    const bool writing = postWrites(changes);
+    // A read while our own writes settle would show them half done; the refresh waits for a quiet delivery.
+    if (!writing && m_state.refreshPending && !m_state.writeHoldOff.isActive())
+    {
+        if (sdk::Ptr<sdk::SettingsResponse> read = readAllSettingsFromCamera(stored))
+            response = std::move(read);
+    }
     for (const std::string& name: resetSettings())
     {
         response->setValue(name, "false");
         m_knownValues.set(name, "false");
     }
-    applyPluginSideChanges(&changes);
-    if (!changes.empty())
-        startWriters(std::move(changes));
+    reportWriteErrors(response.get());
     return response;
 }
 
@@ -66,7 +79,7 @@ sdk::Ptr<sdk::SettingsResponse> CameraSettings::readAllSettingsFromCamera(const 
     if (m_state.writeHoldOff.isActive())
         return {};
     m_state.refreshPending = false;
-    CameraRead read(m_camera, &m_knownValues);
+    CameraRead read(m_camera, &m_knownValues, CameraRead::Clock::now() + kFullReadDeadline);
     const std::vector<std::pair<std::string, std::string>> settings(stored.begin(), stored.end());
     runBounded(settings.size(), kMaxCameraRequestsInFlight, [&](std::size_t i) {
         const auto& [name, value] = settings[i];
@@ -79,12 +92,14 @@ sdk::Ptr<sdk::SettingsResponse> CameraSettings::readAllSettingsFromCamera(const 
             read.fail(name, "the plug-in ran out of resources while reading this setting");
         }
     });
+    if (read.cutShort())
+        m_state.refreshPending = true;
     return read.response();
 }
 
 sdk::Ptr<sdk::SettingsResponse> CameraSettings::readFiguresFromCamera()
 {
-    CameraRead read(m_camera, &m_knownValues);
+    CameraRead read(m_camera, &m_knownValues, CameraRead::Clock::now() + kFullReadDeadline);
     constexpr std::size_t kBaseCount = std::size(kFigureBases);
     runBounded(kBaseCount * kFigureCount, kMaxCameraRequestsInFlight, [&](std::size_t i) {
         const char* const base = kFigureBases[i / kFigureCount];
@@ -178,54 +193,100 @@ void CameraSettings::applyPluginSideChanges(Changes* changes)
     }
 }
 
-void CameraSettings::startWriters(Changes changes)
+bool CameraSettings::postWrites(const Changes& changes)
 {
-    const bool started = m_writers.start([this, changes](const std::atomic<bool>& stopping) {
-        runBounded(changes.size(), kMaxCameraRequestsInFlight,
-            [&](std::size_t i) { applySettingToCamera(changes[i].first, changes[i].second, stopping); });
-    });
-    if (!started)
+    bool posted = false;
+    for (const auto& [name, value]: changes)
     {
-        for (const auto& [name, value]: changes)
-            writeFailed(name, value);
+        WritePlan plan = writePlanFor(&m_state, name, value);
+        if (!plan.refusal.empty())
+        {
+            // Not known as written: the same value delivered again is refused again, so the dialog keeps saying why.
+            m_knownValues.forget(name, value);
+            const std::lock_guard<std::mutex> lock(m_writeErrorsMutex);
+            m_writeErrors[name] = plan.refusal;
+            continue;
+        }
+        if (plan.paths.empty())
+            continue;
+        m_state.writeHoldOff.writeStarted();
+        m_writes.post({name, value, std::move(plan.paths)});
+        posted = true;
     }
+    return posted;
 }
 
-void CameraSettings::applySettingToCamera(
-    const std::string& name, const std::string& value, const std::atomic<bool>& stopping)
+/** A write counts only where every request of it was answered with the camera's "Ok". */
+void CameraSettings::write(const WriteChannel::Job& job, const std::atomic<bool>& timeUp)
 {
+    std::string failure;
+    bool changedTheCamera = false;
     try
     {
-        startWriteHoldOff();
-        bool written = true;
-        for (const std::string& path: writePathsFor(&m_state, name, value))
+        for (const std::string& path: job.paths)
         {
-            if (stopping)
-                return;
-            // Only whether it arrived counts: the camera's answer to a write says nothing we act on.
-            written = m_camera.send(path).answered() && written;
+            if (timeUp)
+            {
+                failure = "not written: the agent was released first";
+                break;
+            }
+            const CameraRequestOutcome outcome = m_camera.send(path);
+            if (!outcome.answered())
+                failure = dialogReasonOf(outcome);
+            else if (!isWriteAccepted(outcome.body))
+                failure = "the camera refused the value";
+            else
+                changedTheCamera = true;
         }
-        if (!written)
-            writeFailed(name, value);
     }
     catch (const std::exception&)
     {
-        writeFailed(name, value);
+        failure = "the plug-in ran out of resources while writing this setting";
     }
+    if (failure.empty())
+    {
+        const std::lock_guard<std::mutex> lock(m_writeErrorsMutex);
+        m_writeErrors.erase(job.name);
+    }
+    else
+    {
+        writeFailed(job.name, job.value, failure);
+    }
+    // A camera that took none of it changed nothing it could report.
+    m_state.writeHoldOff.writeFinished(changedTheCamera ? WriteHoldOff::kDuration : std::chrono::nanoseconds(0));
 }
 
-/** Tried again at the next delivery, and the dialog reads the camera again to show what it really holds. */
-void CameraSettings::writeFailed(const std::string& name, const std::string& value)
+/** A value replaced by a newer one is not a failure: the newer one is written in its place. */
+void CameraSettings::writeDropped(const WriteChannel::Job& job, bool replaced)
+{
+    if (!replaced)
+        writeFailed(job.name, job.value, "not written: the agent was released first");
+    m_state.writeHoldOff.writeFinished(std::chrono::nanoseconds(0));
+}
+
+/**
+ * Tried again at the next delivery, which also reports why, and the camera's configuration is read again so the
+ * dialog shows what the camera really holds.
+ */
+void CameraSettings::writeFailed(const std::string& name, const std::string& value, const std::string& reason)
 {
     m_knownValues.forget(name, value);
+    {
+        const std::lock_guard<std::mutex> lock(m_writeErrorsMutex);
+        m_writeErrors[name] = reason;
+    }
     m_state.refreshPending = true;
 }
 
-/** Only a hold-off that starts clears a refresh: a write failing during it asks for one that must stand. */
-void CameraSettings::startWriteHoldOff()
+void CameraSettings::reportWriteErrors(sdk::SettingsResponse* response)
 {
-    if (m_state.writeHoldOff.start())
-        m_state.refreshPending = false;
+    std::map<std::string, std::string> errors;
+    {
+        const std::lock_guard<std::mutex> lock(m_writeErrorsMutex);
+        errors.swap(m_writeErrors);
+    }
+    for (const auto& [name, reason]: errors)
+        response->setError(name, reason);
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

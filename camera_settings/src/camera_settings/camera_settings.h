@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +16,7 @@
 #include "camera_link.h"
 #include "frame_size.h"
 #include "known_values.h"
-#include "writer_threads.h"
+#include "write_channel.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -26,7 +27,10 @@ public:
 
     explicit CameraSettings(CameraLink camera);
 
-    /** Waits for the writers still under way; none sends another request. */
+    /**
+     * Finishes the writes already accepted, each within the request time-out and all within kWriteFinishCap, so
+     * that a change applied just before the camera is removed still reaches it; nothing is sent afterwards.
+     */
     ~CameraSettings() = default;
 
     CameraSettings(const CameraSettings&) = delete;
@@ -34,14 +38,20 @@ public:
 
     /**
      * The host delivered its settings (all of them, stored). The first delivery is answered with the camera's
-     * configuration and writes nothing; a later one starts writing what changed and returns at once.
+     * configuration and writes nothing; a later one starts writing what changed and returns at once, with the
+     * values that cannot be written and the writes that failed since the last delivery in its errors. A later
+     * delivery that changes nothing while the configuration must be read again (the first read failed or was cut
+     * short, the frame size or the camera's settings changed) is answered with the camera's configuration too.
      */
     sdk::Ptr<sdk::SettingsResponse> settingsReceived(const Settings& stored);
 
     /** The host opens the dialog: the figures, or everything once the camera's configuration may have changed. */
     sdk::Ptr<sdk::SettingsResponse> pluginSideSettings(const Settings& stored);
 
-    /** Every stored setting, at most kMaxCameraRequestsInFlight requests at once; null during a write hold-off. */
+    /**
+     * Every stored setting, at most kMaxCameraRequestsInFlight requests at once, within kFullReadDeadline; null
+     * during a write hold-off. A read cut short leaves the configuration to be read again.
+     */
     sdk::Ptr<sdk::SettingsResponse> readAllSettingsFromCamera(const Settings& stored);
 
     /** The 24 figures, quick variant. */
@@ -70,17 +80,25 @@ private:
 
     Changes takeChanges(const Settings& stored, sdk::SettingsResponse* response);
     void applyPluginSideChanges(Changes* changes);
-    void startWriters(Changes changes);
-    void applySettingToCamera(const std::string& name, const std::string& value, const std::atomic<bool>& stopping);
-    void writeFailed(const std::string& name, const std::string& value);
-    void startWriteHoldOff();
+    /**
+     * Hands the changes to the camera's writes; a value that cannot be written goes to the errors of the delivery.
+     * @return Whether anything was handed to the writes.
+     */
+    bool postWrites(const Changes& changes);
+    void write(const WriteChannel::Job& job, const std::atomic<bool>& timeUp);
+    void writeDropped(const WriteChannel::Job& job, bool replaced);
+    void writeFailed(const std::string& name, const std::string& value, const std::string& reason);
+    void reportWriteErrors(sdk::SettingsResponse* response);
 
 private:
     const CameraLink m_camera;
     AgentSettingsState m_state;
     KnownValues m_knownValues;
     std::atomic<bool> m_settingsReceivedOnce{false};
-    WriterThreads m_writers; //< Last: joined before anything they use goes.
+    std::mutex m_writeErrorsMutex;
+    /** Setting -> why its value was not written (refused, or its write failed), until a delivery reports it. */
+    std::map<std::string, std::string> m_writeErrors;
+    WriteChannel m_writes; //< Last: finished before anything its writes use goes.
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -48,9 +48,18 @@ std::optional<std::vector<float>> coordinatesOf(std::string_view list)
     }
 }
 
+/** A point outside the frame is moved onto its edge: the camera refuses the whole figure for it otherwise. */
 int32_t toThousandths(const Json& coordinate)
 {
-    return truncatedPixels(kCameraCoordinateScale, coordinate.get<double>());
+    return truncatedPixels(kCameraCoordinateScale, std::clamp(coordinate.get<double>(), 0.0, 1.0));
+}
+
+/** Fewer points draw nothing the camera can keep, and it refuses them. */
+std::size_t minimumPointsOf(std::string_view name)
+{
+    constexpr std::size_t kLinePoints = 2;
+    constexpr std::size_t kRegionPoints = 3;
+    return figureKindOf(name) == FigureKind::line ? kLinePoints : kRegionPoints;
 }
 
 /** Every point that has two coordinates; nothing where a point is not an array of numbers. */
@@ -176,7 +185,7 @@ std::optional<std::string> cameraListOf(std::string_view name, const Json& figur
     if (isRectangleFigure(name))
         return rectangleListOf(points);
     std::optional<std::vector<CameraPoint>> cameraPoints = cameraPointsOf(points);
-    if (!cameraPoints)
+    if (!cameraPoints || cameraPoints->size() < minimumPointsOf(name))
         return std::nullopt;
     if (figureKindOf(name) != FigureKind::line)
         makeClockwise(&*cameraPoints);

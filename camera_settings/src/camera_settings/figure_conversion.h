@@ -50,8 +50,9 @@ std::optional<nlohmann::json> pointsFromCamera(std::string_view list, bool recta
 /**
  * The host's figure as the camera's list. Region outlines go to the camera clockwise on screen, starting at the
  * vertex nearest the top left corner when they had to be turned round; lines keep their order; points with fewer
- * than two coordinates are skipped.
- * @return Nothing where a point is not an array of numbers, or a rectangle has fewer than two points.
+ * than two coordinates are skipped, and points outside the frame are moved onto its edge.
+ * @return Nothing where a point is not an array of numbers, or where a rectangle or line has fewer than two points
+ *     or a region fewer than three.
  */
 std::optional<std::string> cameraListOf(std::string_view name, const nlohmann::json& figure);
 

@@ -16,14 +16,19 @@ namespace {
 
 using Json = nlohmann::json;
 
-bool hasValue(const std::string& answer)
-{
-    return answer.find('=') != std::string::npos;
-}
-
 bool saysNoLiveShape(const std::string& answer)
 {
     return answer.find("Ok") != std::string::npos;
+}
+
+/** Nothing, with the reason recorded for the setting, where the answer has no line for the parameter. */
+std::optional<std::string> valueFor(
+    CameraRead* read, const std::string& name, const std::string& parameter, const std::string& answer)
+{
+    std::optional<std::string> value = parameterValue(answer, parameter);
+    if (!value)
+        read->fail(name, answer.find('=') == std::string::npos ? kUnreadableAnswer : kParameterMissing);
+    return value;
 }
 
 std::optional<std::string> plainListOf(FigureKind kind, const std::string& liveShape)
@@ -33,12 +38,11 @@ std::optional<std::string> plainListOf(FigureKind kind, const std::string& liveS
     return parseRegionPieces(liveShape);
 }
 
-/** A switch as the camera answers it; nothing where the answer holds no integer. */
-std::optional<bool> switchOf(const std::string& answer)
+/** A switch as the camera answers it; nothing where the answer holds no integer for the parameter. */
+std::optional<bool> switchOf(const std::string& answer, const std::string& parameter)
 {
-    if (!hasValue(answer))
-        return std::nullopt;
-    const std::optional<int32_t> value = kit::parseDecimalInteger(extractParameterValue(answer));
+    const std::optional<std::string> text = parameterValue(answer, parameter);
+    const std::optional<int32_t> value = text ? kit::parseDecimalInteger(*text) : std::nullopt;
     if (!value)
         return std::nullopt;
     return *value != 0;
@@ -54,27 +58,23 @@ std::nullopt_t unreadable(CameraRead* read, const std::string& name)
  * The plain list of the full variant, "0" for no figure.
  * @return Nothing, with the reason recorded, where the camera's answers cannot be had or read.
  */
-std::optional<std::string> fullListOf(CameraRead* read, const std::string& name, std::string* answer)
+std::optional<std::string> fullListOf(
+    CameraRead* read, const std::string& name, const std::string& liveShapeParameter, const std::string& answer)
 {
     const bool rectangle = isRectangleFigure(name);
-    if (rectangle || !saysNoLiveShape(*answer))
+    if (rectangle || !saysNoLiveShape(answer))
     {
-        if (!hasValue(*answer))
-            return unreadable(read, name);
-        const std::string value = extractParameterValue(*answer);
-        if (rectangle || value == "0")
+        const std::optional<std::string> value = valueFor(read, name, liveShapeParameter, answer);
+        if (!value || rectangle || *value == "0")
             return value;
-        const std::optional<std::string> list = plainListOf(figureKindOf(name), value);
+        const std::optional<std::string> list = plainListOf(figureKindOf(name), *value);
         return list ? list : unreadable(read, name);
     }
-    const CameraRequestOutcome figure = read->read(name, toCameraIndex(name));
+    const std::string drawn = toCameraIndex(name);
+    const CameraRequestOutcome figure = read->read(name, drawn);
     if (!figure.answered())
         return std::nullopt;
-    // Behind the live shape's answer, whose "Ok" has no "=": the value is the figure parameter's.
-    answer->append(figure.body);
-    if (!hasValue(*answer))
-        return unreadable(read, name);
-    return extractParameterValue(*answer);
+    return valueFor(read, name, drawn, figure.body);
 }
 
 void readLineDirection(CameraRead* read, const FigureParameters& parameters, Json* figure)
@@ -82,7 +82,7 @@ void readLineDirection(CameraRead* read, const FigureParameters& parameters, Jso
     const CameraRequestOutcome direction = read->readPart(parameters.direction);
     if (!direction.answered())
         return;
-    if (const std::optional<bool> left = switchOf(direction.body))
+    if (const std::optional<bool> left = switchOf(direction.body, parameters.direction))
         (*figure)["direction"] = *left ? "left" : "right";
 }
 
@@ -96,7 +96,7 @@ void readEnable(CameraRead* read,
     const CameraRequestOutcome enable = read->readPart(parameters.enable);
     if (!enable.answered())
         return;
-    const std::optional<bool> enabled = switchOf(enable.body);
+    const std::optional<bool> enabled = switchOf(enable.body, parameters.enable);
     if (!enabled)
         return;
     read->store(enableSetting, *enabled ? "true" : "false");
@@ -110,15 +110,16 @@ void readDisplay(CameraRead* read, const FigureParameters& parameters, Json* val
     const CameraRequestOutcome display = read->readPart(parameters.display);
     if (!display.answered())
         return;
-    if (const std::optional<bool> shown = switchOf(display.body))
+    if (const std::optional<bool> shown = switchOf(display.body, parameters.display))
         (*value)["showOnCamera"] = *shown;
 }
 
 } // namespace
 
-void readFigure(CameraRead* read, const std::string& name, std::string liveShapeAnswer)
+void readFigure(
+    CameraRead* read, const std::string& name, const std::string& liveShapeParameter, std::string liveShapeAnswer)
 {
-    const std::optional<std::string> list = fullListOf(read, name, &liveShapeAnswer);
+    const std::optional<std::string> list = fullListOf(read, name, liveShapeParameter, liveShapeAnswer);
     if (!list)
         return;
     if (*list == "0")
@@ -151,12 +152,12 @@ void readFigureQuick(CameraRead* read, const std::string& kindBase, int cameraIn
     const CameraRequestOutcome answer = read->read(name, parameters.liveShape);
     if (!answer.answered() || saysNoLiveShape(answer.body))
         return;
-    if (!hasValue(answer.body))
-        return read->fail(name, kUnreadableAnswer);
-    const std::string liveShape = extractParameterValue(answer.body);
-    if (liveShape == "0")
+    const std::optional<std::string> liveShape = valueFor(read, name, parameters.liveShape, answer.body);
+    if (!liveShape)
+        return;
+    if (*liveShape == "0")
         return read->store(name, kQuickEmptyFigureValue);
-    const std::optional<std::string> list = plainListOf(kind, liveShape);
+    const std::optional<std::string> list = plainListOf(kind, *liveShape);
     const std::optional<Json> points = list ? pointsFromCamera(*list, /*rectangle*/ false) : std::nullopt;
     if (!points)
         return read->fail(name, kUnreadableAnswer);

@@ -14,9 +14,11 @@ inline constexpr char kQuickEmptyFigureValue[] = R"({"figure":null})";
 /**
  * The full variant, for a settings dialog that shows everything: falls back to the drawn list where the camera has
  * no live shape ("Ok"), reads a line's direction, and switches the camera's display of a disabled figure off.
- * @param liveShapeAnswer The answer to the read of the figure's live shape.
+ * @param liveShapeParameter The parameter read first: the live shape, or the drawn list where there is none.
+ * @param liveShapeAnswer Its answer.
  */
-void readFigure(CameraRead* read, const std::string& name, std::string liveShapeAnswer);
+void readFigure(
+    CameraRead* read, const std::string& name, const std::string& liveShapeParameter, std::string liveShapeAnswer);
 
 /**
  * The quick variant, for the figures alone: the live shape only, no direction, and nothing written.

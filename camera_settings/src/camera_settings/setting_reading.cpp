@@ -59,24 +59,29 @@ void applyStoredValue(CameraRead* read, const std::string& name, const std::stri
     read->remember(name, value);
 }
 
-std::string readPathFor(const std::string& name)
+/** The camera parameter read for the setting: a figure's live shape where the camera keeps one. */
+std::string cameraParameterFor(const std::string& name)
 {
-    const std::string path = readPathOf(toCameraIndex(name));
+    const std::string parameter = toCameraIndex(name);
     const bool liveShape = contains(name, "POSITION") && (contains(name, "REGION") || contains(name, "LINE"));
-    return liveShape ? toCurrentPositionPath(path) : path;
+    return liveShape ? toCurrentPositionPath(parameter) : parameter;
 }
 
-void interpretAnswer(CameraRead* read, AgentSettingsState* state, const std::string& name, std::string answer)
+void interpretAnswer(CameraRead* read,
+    AgentSettingsState* state,
+    const std::string& name,
+    const std::string& parameter,
+    std::string answer)
 {
     if (contains(name, "POSITION"))
-        return readFigure(read, name, std::move(answer));
-    // An answer without "=" is an error page or garbage, not a value the host should show.
-    if (answer.find('=') == std::string::npos)
-        return read->fail(name, kUnreadableAnswer);
-    const std::string cameraValue = extractParameterValue(answer);
+        return readFigure(read, name, parameter, std::move(answer));
+    // An error page, garbage or the lines of other parameters are not a value the host should show.
+    const std::optional<std::string> cameraValue = parameterValue(answer, parameter);
+    if (!cameraValue)
+        return read->fail(name, answer.find('=') == std::string::npos ? kUnreadableAnswer : kParameterMissing);
     const std::optional<std::string> value = name == "AIX_OBJECT_DETECTION_SIZE"
-        ? objectSizeFromCamera(cameraValue, state->frameSize.load())
-        : hostValueOf(name, cameraValue, state);
+        ? objectSizeFromCamera(*cameraValue, state->frameSize.load())
+        : hostValueOf(name, *cameraValue, state);
     if (value)
         read->store(name, *value);
     else if (!contains(name, "DISPLAY_TYPE"))
@@ -114,9 +119,10 @@ void readSettingFromCamera(
         return;
     if (startsWith(name, "AIX_LINE_COUNT_RESET"))
         return read->store(name, "false");
-    CameraRequestOutcome answer = read->send(name, readPathFor(name));
+    const std::string parameter = cameraParameterFor(name);
+    CameraRequestOutcome answer = read->read(name, parameter);
     if (answer.answered())
-        interpretAnswer(read, state, name, std::move(answer.body));
+        interpretAnswer(read, state, name, parameter, std::move(answer.body));
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -1,6 +1,7 @@
 // The camera requests that write one setting of the host: its parameter names and query values.
 #include "setting_writing.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "camera_link.h"
@@ -31,6 +32,14 @@ std::string cameraValueOf(const std::string& name, const std::string& value)
     if (value == "false" || startsWith(name, "AIX_LINE_COUNT_RESET"))
         return "0";
     return value;
+}
+
+bool hasControlCharacter(const std::string& value)
+{
+    return std::any_of(value.begin(), value.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7f;
+    });
 }
 
 std::vector<std::string> objectSizePaths(AgentSettingsState* state, const std::string& name, const std::string& value)
@@ -73,7 +82,7 @@ std::vector<std::string> resetAllLineCountsPaths()
     return paths;
 }
 
-std::vector<std::string> writePathsFor(AgentSettingsState* state, const std::string& name, std::string value)
+WritePlan writePlanFor(AgentSettingsState* state, const std::string& name, std::string value)
 {
     applyClassDisplayType(state, name, &value);
     if (contains(name, "REGION_TYPE"))
@@ -87,12 +96,18 @@ std::vector<std::string> writePathsFor(AgentSettingsState* state, const std::str
         return {};
     value = cameraValueOf(name, value);
     if (name == "AIX_LINE_COUNT_RESET_ALL")
-        return resetAllLineCountsPaths();
+        return {resetAllLineCountsPaths(), {}};
+    // Figures and object sizes are JSON texts, whose line ends between the values are no part of any value.
     if (name == "AIX_OBJECT_DETECTION_SIZE")
-        return objectSizePaths(state, name, value);
+        return {objectSizePaths(state, name, value), {}};
     if (contains(name, "POSITION"))
-        return figureWritePaths(name, value).value_or(std::vector<std::string>());
-    return plainPaths(name, value);
+    {
+        std::optional<std::vector<std::string>> paths = figureWritePaths(name, value);
+        return paths ? WritePlan{std::move(*paths), {}} : WritePlan{{}, kFigureRefusal};
+    }
+    if (hasControlCharacter(value))
+        return {{}, kControlCharacterRefusal};
+    return {plainPaths(name, value), {}};
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

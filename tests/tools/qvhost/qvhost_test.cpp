@@ -14,6 +14,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include <camera_simulator.h>
 #include <nlohmann/json.hpp>
 
 #include "qvhost_run.h"
@@ -249,6 +251,8 @@ TEST(Qvhost, badUseEndsInOneLineAndStatus2)
         {"settings --camera-address 127.0.0.84 --changes /nonexistent.json",
             "qvhost: cannot read '/nonexistent.json'\n"},
         {"settings --camera-address 10.0.0.1", "qvhost: the simulated camera cannot start: not a loopback address"},
+        {"settings --url http://camera.local/onvif --set AIX_LINE_ENABLE2=true",
+            "qvhost: --url 'http://camera.local/onvif' names no camera: its host must be an IPv4 address\n"},
     };
     for (const auto& row: rows)
     {
@@ -291,6 +295,31 @@ TEST(QvhostSettings, reportsTheCamerasConfigurationForEverySettingTheAgentReads)
         EXPECT_NEAR(points[i][1], expected[i][1], 1e-6);
     }
     EXPECT_EQ(writesOf(steps[0]), Writes()) << "an enabled figure is read without a write";
+}
+
+TEST(QvhostSettings, withARealCamerasUrlReleasesTheAgentOnlyOnceItsWritesReachedTheCamera)
+{
+    qvcam::CameraSimulatorOptions options;
+    options.address = "127.0.0.123";
+    options.password = "secret";
+    options.writeDelayMs = 200; //< Saved to flash: ten writes take longer than the process needs to end.
+    qvcam::CameraSimulator camera(options);
+    std::string error;
+    if (!camera.start(&error))
+        GTEST_SKIP() << kNoPort80 << ": " << error;
+    std::string arguments
+        = "settings --url http://127.0.0.123/onvif/device_service --login admin --password secret"
+          " --set AIX_TAMPERING_ENABLE=false --set AIX_TAMPERING_SENSITIVITY=2";
+    for (int i = 1; i <= 8; ++i)
+        arguments += " --set AIX_LINE_COUNTOSD_STRING" + std::to_string(i) + "=line" + std::to_string(i);
+
+    const QvhostRun run = runQvhost(arguments);
+
+    ASSERT_EQ(run.status, 0) << run.messages;
+    const auto served = camera.servedRequests();
+    const auto written = std::count_if(served.begin(), served.end(),
+        [](const qvcam::ServedRequest& r) { return r.path == "/httpapi/WriteParam" && r.status == 200; });
+    EXPECT_EQ(written, 10);
 }
 
 TEST(QvhostSettings, listsTheCameraParametersEachChangeWroteInItsOrder)
