@@ -35,9 +35,10 @@ void WriteChannel::post(Job job)
         m_pending.erase(older);
     }
     m_pending.push_back(std::move(job));
-    if (m_idleWorkers < static_cast<int>(m_pending.size()) && static_cast<int>(m_workers.size()) < m_maxWorkers)
+    joinEndedLocked();
+    if (m_idleWorkers < static_cast<int>(m_pending.size()) && liveWorkersLocked() < m_maxWorkers)
         startWorkerLocked();
-    if (m_workers.empty())
+    if (liveWorkersLocked() == 0)
     {
         // No worker to take it, now or later.
         const Job orphan = std::move(m_pending.back());
@@ -53,7 +54,7 @@ void WriteChannel::post(Job job)
 
 void WriteChannel::finish(std::chrono::milliseconds cap)
 {
-    std::list<std::thread> workers;
+    std::list<Worker> workers;
     std::deque<Job> dropped;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -65,25 +66,55 @@ void WriteChannel::finish(std::chrono::milliseconds cap)
         m_changed.notify_all();
         workers.swap(m_workers);
     }
-    for (std::thread& worker: workers)
-        worker.join();
+    for (Worker& worker: workers)
+        worker.thread.join();
     for (const Job& pending: dropped)
         m_dropped(pending, /*replaced*/ false);
 }
 
-void WriteChannel::startWorkerLocked()
+int WriteChannel::workerCount() const
 {
-    try
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return liveWorkersLocked();
+}
+
+int WriteChannel::liveWorkersLocked() const
+{
+    return static_cast<int>(
+        std::count_if(m_workers.begin(), m_workers.end(), [](const Worker& worker) { return !worker.ended; }));
+}
+
+// A worker marks itself ended under the lock and then only returns, so joining it here waits for nothing.
+void WriteChannel::joinEndedLocked()
+{
+    for (auto worker = m_workers.begin(); worker != m_workers.end();)
     {
-        m_workers.emplace_back([this]() { work(); });
-    }
-    catch (const std::exception&)
-    {
-        // Fewer workers only write more slowly; where there is none at all, post() drops the write.
+        if (!worker->ended)
+        {
+            ++worker;
+            continue;
+        }
+        worker->thread.join();
+        worker = m_workers.erase(worker);
     }
 }
 
-void WriteChannel::work()
+void WriteChannel::startWorkerLocked()
+{
+    // Fewer workers only write more slowly; where there is none at all, post() drops the write.
+    try
+    {
+        m_workers.emplace_back();
+        m_workers.back().thread = std::thread([this, self = &m_workers.back()]() { work(self); });
+    }
+    catch (const std::exception&)
+    {
+        if (!m_workers.empty() && !m_workers.back().thread.joinable())
+            m_workers.pop_back();
+    }
+}
+
+void WriteChannel::work(Worker* self)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (true)
@@ -93,11 +124,14 @@ void WriteChannel::work()
         ++m_idleWorkers;
         m_changed.wait(lock, [&]() {
             taken = takeLocked(&next);
-            return taken || m_timeUp || (m_closed && m_pending.empty());
+            return taken || m_timeUp || m_pending.empty();
         });
         --m_idleWorkers;
         if (!taken)
+        {
+            self->ended = true;
             return;
+        }
         m_running.insert(next.name);
         lock.unlock();
         m_write(next, m_timeUp);

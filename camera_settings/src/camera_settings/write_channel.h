@@ -25,7 +25,8 @@ constexpr std::chrono::milliseconds kWriteFinishCap{10000};
 /**
  * One per agent. Writes start in the order they were posted; a write waiting for its turn is replaced by a newer
  * value of the same setting, and a setting is never written by two workers at once, so the later value always
- * ends on the camera. At most `workers` writes run at once; each sends its requests one after the other.
+ * ends on the camera. At most `workers` writes run at once; each sends its requests one after the other. A worker
+ * ends as soon as nothing waits, so an agent whose dialog is left alone keeps no thread for its writes.
  */
 class WriteChannel
 {
@@ -60,19 +61,30 @@ public:
      */
     void finish(std::chrono::milliseconds cap);
 
+    /** Workers started and not yet ended. */
+    int workerCount() const;
+
 private:
-    void work();
+    struct Worker
+    {
+        std::thread thread;
+        bool ended = false; //< Left work(); joining it no longer waits.
+    };
+
+    void work(Worker* self);
     bool takeLocked(Job* next);
     void startWorkerLocked();
+    void joinEndedLocked();
+    int liveWorkersLocked() const;
 
     const int m_maxWorkers;
     const Write m_write;
     const Dropped m_dropped;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Job> m_pending;
     std::set<std::string> m_running; //< Names being written now.
-    std::list<std::thread> m_workers; //< Started as writes come, up to the bound; joined by finish().
+    std::list<Worker> m_workers; //< Started as writes come, up to the bound; the ended ones joined at the next start.
     int m_idleWorkers = 0;
     bool m_closed = false; //< No more posts; workers end once nothing is left.
     std::atomic<bool> m_timeUp{false};
