@@ -243,7 +243,11 @@ void ConsumingDeviceAgent::pushMetadataPacket(IMetadataPacket* metadataPacket)
 
 void ConsumingDeviceAgent::processMetadataPackets(const std::vector<IMetadataPacket*>& metadataPackets)
 {
-    if (!metadataPackets.empty() && m_enableOutput)
+    // Nothing to deliver must not wait for the delivery lock: a handler call in progress holds it, and the host's
+    // push would then wait on its own handler (which may be waiting for that push to return).
+    if (metadataPackets.empty())
+        return;
+    if (m_enableOutput)
     {
         print(std::string("processMetadataPackets") + "(): Producing " + std::to_string(metadataPackets.size())
             + " metadata packet(s).");
