@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -213,7 +212,7 @@ void agentWholePass(benchmark::State& state)
 
 void poolEnqueueCall(benchmark::State& state)
 {
-    kit::ThreadPool pool(kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency()));
+    kit::ThreadPool pool(1);
     for (auto _: state)
     {
         const AgentRig::Clock::time_point start = AgentRig::Clock::now();
@@ -225,7 +224,7 @@ void poolEnqueueCall(benchmark::State& state)
 
 void poolHandOffRoundTrip(benchmark::State& state)
 {
-    kit::ThreadPool pool(kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency()));
+    kit::ThreadPool pool(1);
     for (auto _: state)
         pool.enqueue([]() {}).wait();
 }

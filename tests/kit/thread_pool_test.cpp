@@ -46,15 +46,6 @@ public:
     ~RefusedStarts() { setWorkerStartForTests(nullptr); }
 };
 
-TEST(ThreadPool, hasTwoToFourWorkersWhateverTheMachineReports)
-{
-    EXPECT_EQ(ThreadPool::workerCountFor(0), 2U) << "unknown";
-    EXPECT_EQ(ThreadPool::workerCountFor(1), 2U) << "a pass waits on tasks of its own pool";
-    EXPECT_EQ(ThreadPool::workerCountFor(3), 3U);
-    EXPECT_EQ(ThreadPool::workerCountFor(256), 4U);
-    EXPECT_EQ(ThreadPool(3).workerCount(), 3U);
-}
-
 TEST(ThreadPool, taskThatWaitsOnItsOwnSubtasksFinishes)
 {
     ThreadPool pool(2);

@@ -86,7 +86,7 @@ protected:
             handler->handleMetadata(packet.get());
         },
         [this](const std::string& text) { printed.push_back(text); }};
-    kit::ThreadPool pool{kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency())}; //< Drained first.
+    kit::ThreadPool pool{1}; //< Drained first.
 };
 
 TEST_F(MetadataPipelineTest, packetsCarryThePacketTimeShiftedByTheCalibration)

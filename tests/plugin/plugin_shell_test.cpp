@@ -1,7 +1,6 @@
 // The plug-in as the host first meets it: the entry point, the plug-in and engine manifests, which cameras the
 // engine accepts, and the agents it makes.
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <string>
 #include <system_error>
@@ -188,19 +187,16 @@ TEST_F(PluginShell, engineMakesANewAgentPerCameraThatTheHostOwns)
     EXPECT_EQ(refCountOf(engine.get()), 1) << "the engine keeps no reference to itself in its agents";
 }
 
-/** The operating system refuses every thread after the first, as when it has none left. */
-std::thread startOneWorkerOnly(std::function<void()> loop)
+/** The operating system refuses every thread, as when it has none left. */
+std::thread refuseEveryStart(std::function<void()> /*loop*/)
 {
-    static std::atomic<int> starts{0};
-    if (starts++ > 0)
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
-    return std::thread(std::move(loop));
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
 }
 
 TEST_F(PluginShell, agentWhosePoolCannotStartIsAnInternalErrorWithOneErrorLine)
 {
     const auto engine = obtainEngine(createPlugin());
-    kit::setWorkerStartForTests(startOneWorkerOnly);
+    kit::setWorkerStartForTests(refuseEveryStart);
     StderrCapture capture;
     Result<IDeviceAgent*> result;
     engine->obtainDeviceAgent(&result, device("Quorvane", "RMTL-5200").get());

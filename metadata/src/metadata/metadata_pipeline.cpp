@@ -1,8 +1,7 @@
-// The metadata pass of one camera: admission, then pruning, the two conversions and the deliveries on the pool.
+// The metadata pass of one camera: admission, then one task on the pool that prunes, converts and delivers.
 #include "metadata_pipeline.h"
 
 #include <algorithm>
-#include <future>
 #include <utility>
 
 #include <tesh/kit/steady_clock.h>
@@ -13,8 +12,6 @@
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
-using sdk::Ptr;
-using sdk::analytics::EventMetadataPacket;
 using sdk::analytics::ICustomMetadataPacket;
 
 namespace {
@@ -163,7 +160,8 @@ void MetadataPipeline::runPass(std::unique_ptr<MetadataDocument> document, const
     try
     {
         pruneTrackingMaps(pass.settings.highlightSeconds);
-        convert(std::move(document), pass);
+        convert(*document, pass);
+        document.reset();
         deliverOutgoingPackets();
     }
     catch (...)
@@ -179,37 +177,19 @@ void MetadataPipeline::pruneTrackingMaps(int32_t highlightSeconds)
     m_firstAppearances.prune(kit::steadyClockNs());
 }
 
-void MetadataPipeline::convert(std::unique_ptr<MetadataDocument> document, const Pass& pass)
+/**
+ * The conversions of one document take microseconds, far less than waking another worker, so the pass runs them
+ * itself, one after the other.
+ */
+void MetadataPipeline::convert(const MetadataDocument& document, const Pass& pass)
 {
-    const ObjectConversionContext objectContext{pass.timestampUs, pass.settings.highlightSeconds,
-        pass.settings.displayTypes, m_coordinateSpan, m_behaviorHighlights, m_firstAppearances, m_trackIds};
-    const EventConversionContext eventContext{
-        pass.timestampUs, pass.settings.highlightSeconds, m_behaviorHighlights, m_settingsChanged};
-
-    std::future<ObjectConversion> objects;
-    std::future<Ptr<EventMetadataPacket>> events;
-    try
-    {
-        if (!document->objects.empty())
-            objects = m_pool.enqueue([&]() { return convertObjects(*document, objectContext); });
-        if (!document->events.empty())
-            events = m_pool.enqueue([&]() { return convertEvents(*document, eventContext); });
-    }
-    catch (...)
-    {
-        // Whatever was enqueued still reads the document and the contexts: wait for it below.
-    }
-    if (objects.valid())
-        objects.wait();
-    if (events.valid())
-        events.wait();
-    document.reset();
-
-    if (objects.valid())
+    if (!document.objects.empty())
     {
         try
         {
-            ObjectConversion conversion = objects.get();
+            const ObjectConversionContext objectContext{pass.timestampUs, pass.settings.highlightSeconds,
+                pass.settings.displayTypes, m_coordinateSpan, m_behaviorHighlights, m_firstAppearances, m_trackIds};
+            ObjectConversion conversion = convertObjects(document, objectContext);
             if (conversion.objectPacket)
                 m_outgoingObjectPackets.push_back(std::move(conversion.objectPacket));
             for (auto& bestShot: conversion.bestShotPackets)
@@ -220,40 +200,40 @@ void MetadataPipeline::convert(std::unique_ptr<MetadataDocument> document, const
             // The events of this document can still be delivered.
         }
     }
-    if (events.valid())
+    if (!document.events.empty())
     {
         try
         {
-            m_outgoingEventPackets.push_back(events.get());
+            const EventConversionContext eventContext{
+                pass.timestampUs, pass.settings.highlightSeconds, m_behaviorHighlights, m_settingsChanged};
+            m_outgoingEventPackets.push_back(convertEvents(document, eventContext));
         }
         catch (...)
-        {}
+        {
+            // The objects of this document are delivered all the same.
+        }
     }
 }
 
+/** In order on the pass's worker: each packet reaches the host after the one before, whatever the host does. */
 void MetadataPipeline::deliverOutgoingPackets()
 {
-    std::vector<std::future<void>> deliveries;
-    const auto enqueueDeliveries = [&](auto& packets) {
+    const auto deliverEach = [this](auto& packets) {
         for (auto& packet: packets)
         {
-            // The task owns the reference until the delivery takes it over, so a failed enqueue releases it.
-            deliveries.push_back(
-                m_pool.enqueue([this, packet = std::move(packet)]() mutable { m_deliver(std::move(packet)); }));
+            try
+            {
+                m_deliver(std::move(packet));
+            }
+            catch (...)
+            {
+                // This packet is lost; the next ones of the pass are not.
+            }
         }
     };
-    try
-    {
-        enqueueDeliveries(m_outgoingObjectPackets);
-        enqueueDeliveries(m_outgoingBestShotPackets);
-        enqueueDeliveries(m_outgoingEventPackets);
-    }
-    catch (...)
-    {
-        // The deliveries already enqueued use this pipeline: wait for them below.
-    }
-    for (std::future<void>& delivery: deliveries)
-        delivery.wait();
+    deliverEach(m_outgoingObjectPackets);
+    deliverEach(m_outgoingBestShotPackets);
+    deliverEach(m_outgoingEventPackets);
 }
 
 void MetadataPipeline::clearOutgoingPackets()

@@ -1,5 +1,5 @@
-// The metadata pass of one camera: admits its documents one at a time, converts them on a worker pool and hands
-// the packets that come out to a delivery function.
+// The metadata pass of one camera: admits its documents one at a time, converts each in one task on a worker pool
+// and hands the packets that come out to a delivery function, in order.
 #pragma once
 
 #include <atomic>
@@ -59,15 +59,15 @@ public:
     /** The camera reported that its analytics settings changed; called on a worker. */
     using SettingsChanged = std::function<void()>;
 
-    /** Hands one packet to the host, taking over its reference; called on workers, several at once. */
+    /** Hands one packet to the host, taking over its reference; called on the pass's worker, one at a time. */
     using Delivery = std::function<void(sdk::Ptr<sdk::analytics::IMetadataPacket>)>;
 
     /** Writes one line of the agent's log; called on the admitting thread. */
     using Print = std::function<void(const std::string&)>;
 
     /**
-     * @param pool Runs the passes, their conversions and deliveries, and may still be starting when this is made.
-     *     Its tasks use this pipeline: the owner drains the pool (destroys it) before the pipeline goes.
+     * @param pool Runs the passes, one task each (conversions and deliveries included), and may still be starting when
+     * this is made. Its tasks use this pipeline: the owner drains the pool (destroys it) before the pipeline goes.
      */
     MetadataPipeline(kit::ThreadPool& pool,
         SettingsSource settings,
@@ -107,7 +107,7 @@ private:
     void print(const std::string& text) const;
     void runPass(std::unique_ptr<MetadataDocument> document, const Pass& pass);
     void pruneTrackingMaps(int32_t highlightSeconds);
-    void convert(std::unique_ptr<MetadataDocument> document, const Pass& pass);
+    void convert(const MetadataDocument& document, const Pass& pass);
     void deliverOutgoingPackets();
     void clearOutgoingPackets();
 
@@ -124,7 +124,7 @@ private:
     std::atomic<bool> m_ready{true}; //< !m_busy, for readers that take no lock.
     std::mutex m_parserMutex; //< The host may push from more than one thread.
     MetadataParser m_parser;
-    // Touched by passes only, which never overlap; the highlights alone are shared by the two conversions of one.
+    // Touched by passes only, which never overlap.
     BehaviorHighlights m_behaviorHighlights;
     FirstAppearances m_firstAppearances;
     TrackIds m_trackIds;

@@ -236,11 +236,24 @@ std::optional<MetadataObject> readObject(const Node& element)
 }
 
 /** A frame replaces whatever an earlier frame of the document gave: the scale as well as the objects. */
+/** Room for a frame's objects is made once: grown one by one, the vector would move them all at every doubling. */
+std::size_t objectCountOf(const Node& frame)
+{
+    std::size_t count = 0;
+    for (const Node* child = frame.first_node(); child && count < kMaxObjectsPerDocument; child = child->next_sibling())
+    {
+        if (nameOf(*child) == "tt:Object")
+            ++count;
+    }
+    return count;
+}
+
 void readFrame(const Node& frame, MetadataDocument* document)
 {
     document->scaleX = 0;
     document->scaleY = 0;
     document->objects.clear();
+    document->objects.reserve(objectCountOf(frame));
     document->objectsLeftOut = 0;
     for (const Node* child = frame.first_node(); child; child = child->next_sibling())
     {

@@ -1,8 +1,6 @@
 // The agent of one camera: builds its two subsystems and hands each host hook to the one it concerns.
 #include "device_agent.h"
 
-#include <thread>
-
 #include <tesh/kit/finisher.h>
 
 #include <camera_settings/settings_model.h>
@@ -19,6 +17,9 @@ using namespace tesh::sdk;
 using namespace tesh::sdk::analytics;
 
 namespace {
+
+/** A pass is one task and passes never overlap: a second worker would only sit idle, one more thread per camera. */
+constexpr unsigned kPassWorkers = 1;
 
 std::string textOf(const char* text)
 {
@@ -43,7 +44,7 @@ DeviceAgent::DeviceAgent(const IDeviceInfo* deviceInfo):
         [this]() { m_cameraSettings->cameraSettingsChanged(); },
         [this](Ptr<IMetadataPacket> packet) { pushMetadataPacket(packet.releasePtr()); },
         [this](const std::string& text) { print(text); }),
-    m_threadPool(kit::ThreadPool::workerCountFor(std::thread::hardware_concurrency()))
+    m_threadPool(kPassWorkers)
 {}
 
 DeviceAgent::~DeviceAgent() = default;

@@ -23,11 +23,6 @@ void setWorkerStartForTests(WorkerStart start)
     workerStartForTests.store(start);
 }
 
-unsigned ThreadPool::workerCountFor(unsigned logicalProcessors)
-{
-    return std::clamp(logicalProcessors, kMinPoolWorkers, kMaxPoolWorkers);
-}
-
 ThreadPool::ThreadPool(unsigned workerCount)
 {
     m_workers.reserve(workerCount);

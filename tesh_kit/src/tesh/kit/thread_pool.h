@@ -1,4 +1,4 @@
-// A fixed set of worker threads with one FIFO queue: runs an agent's metadata passes, conversions and deliveries.
+// A fixed set of worker threads with one FIFO queue: runs an agent's metadata passes.
 #pragma once
 
 #include <condition_variable>
@@ -14,12 +14,6 @@
 
 namespace tesh::kit {
 
-/** A pass waits on tasks of its own pool, so one worker alone would wait for ever. */
-inline constexpr unsigned kMinPoolWorkers = 2;
-
-/** A pass runs at most two conversions at once; more workers per camera only add threads to a large server. */
-inline constexpr unsigned kMaxPoolWorkers = 4;
-
 /** Starts one worker thread running loop; the operating system may refuse, with std::system_error. */
 using WorkerStart = std::thread (*)(std::function<void()> loop);
 
@@ -29,9 +23,6 @@ void setWorkerStartForTests(WorkerStart start);
 class ThreadPool
 {
 public:
-    /** The worker count for a machine that reports this many logical processors (0 when unknown). */
-    static unsigned workerCountFor(unsigned logicalProcessors);
-
     /** Starts the workers one by one; if one cannot be started, joins those already running and rethrows. */
     explicit ThreadPool(unsigned workerCount);
 
@@ -47,8 +38,6 @@ public:
     /** @throws std::runtime_error "enqueue on stopped ThreadPool" once the destructor has stopped the pool. */
     template<class Function>
     std::future<std::invoke_result_t<Function>> enqueue(Function&& function);
-
-    unsigned workerCount() const { return static_cast<unsigned>(m_workers.size()); }
 
     /** Whether the calling thread is one of this pool's workers, where the destructor would wait for itself. */
     bool isOwnWorker() const;
