@@ -15,17 +15,13 @@ double secondsOf(const timeval& time)
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }
 
-/** A "Name:   value" line of /proc/self/status, as a number (kB for memory), or 0. */
-int64_t statusField(const std::string& name)
+/** The number after "Name:" on a line of /proc/self/status (kB for memory), if the line is that field's. */
+bool readField(const std::string& line, const std::string& name, int64_t* value)
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-    {
-        if (line.compare(0, name.size() + 1, name + ":") == 0)
-            return std::stoll(line.substr(name.size() + 1));
-    }
-    return 0;
+    if (line.compare(0, name.size() + 1, name + ":") != 0)
+        return false;
+    *value = std::stoll(line.substr(name.size() + 1));
+    return true;
 }
 
 } // namespace
@@ -36,8 +32,17 @@ ProcessFigures processFigures()
     rusage usage{};
     if (getrusage(RUSAGE_SELF, &usage) == 0)
         figures.processorSeconds = secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
-    figures.threads = static_cast<int>(statusField("Threads"));
-    figures.residentBytes = statusField("VmRSS") * 1024;
+    // One read of the status file for both fields, so that they describe the same moment.
+    std::ifstream status("/proc/self/status");
+    int64_t threads = 0;
+    int64_t residentKiB = 0;
+    for (std::string line; std::getline(status, line);)
+    {
+        if (!readField(line, "Threads", &threads))
+            readField(line, "VmRSS", &residentKiB);
+    }
+    figures.threads = static_cast<int>(threads);
+    figures.residentBytes = residentKiB * 1024;
     return figures;
 }
 
