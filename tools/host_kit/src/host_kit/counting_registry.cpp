@@ -1,62 +1,70 @@
 // The registry a host gives the library context: it sees every ref-counted object the plug-in creates and destroys.
 #include "counting_registry.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace host_kit {
+
+CountingRegistry::Shard& CountingRegistry::shardOf(const tesh::sdk::IRefCountable* object) const
+{
+    // The low bits of an address repeat with the allocator's alignment; the bits above them vary.
+    const auto address = reinterpret_cast<std::uintptr_t>(object);
+    return m_shards[(address >> 6) % kShardCount];
+}
 
 void CountingRegistry::notifyCreated(const tesh::sdk::IRefCountable* object, int /*refCount*/)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    m_live.insert(object);
+    Shard& shard = shardOf(object);
+    {
+        const std::lock_guard<std::mutex> lock(shard.mutex);
+        shard.live.insert(object);
+    }
     ++m_createdCount;
 }
 
 void CountingRegistry::notifyDestroyed(const tesh::sdk::IRefCountable* object, int /*refCount*/)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
     ++m_destroyedCount;
-    const auto found = m_live.find(object);
-    if (found == m_live.end())
+    Shard& shard = shardOf(object);
+    const std::lock_guard<std::mutex> lock(shard.mutex);
+    const auto found = shard.live.find(object);
+    if (found == shard.live.end())
     {
         ++m_unknownDestroyedCount;
         return;
     }
-    m_live.erase(found);
+    shard.live.erase(found);
 }
 
 int CountingRegistry::liveCount() const
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<int>(m_live.size());
-}
-
-int CountingRegistry::createdCount() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_createdCount;
-}
-
-int CountingRegistry::destroyedCount() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_destroyedCount;
+    std::size_t count = 0;
+    for (const Shard& shard: m_shards)
+    {
+        const std::lock_guard<std::mutex> lock(shard.mutex);
+        count += shard.live.size();
+    }
+    return static_cast<int>(count);
 }
 
 bool CountingRegistry::isLive(const tesh::sdk::IRefCountable* object) const
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_live.count(object) > 0;
-}
-
-int CountingRegistry::unknownDestroyedCount() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_unknownDestroyedCount;
+    const Shard& shard = shardOf(object);
+    const std::lock_guard<std::mutex> lock(shard.mutex);
+    return shard.live.count(object) > 0;
 }
 
 std::vector<const tesh::sdk::IRefCountable*> CountingRegistry::liveObjects() const
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return {m_live.begin(), m_live.end()};
+    std::vector<const tesh::sdk::IRefCountable*> objects;
+    for (const Shard& shard: m_shards)
+    {
+        const std::lock_guard<std::mutex> lock(shard.mutex);
+        objects.insert(objects.end(), shard.live.begin(), shard.live.end());
+    }
+    std::sort(objects.begin(), objects.end());
+    return objects;
 }
 
 } // namespace host_kit

@@ -1,15 +1,24 @@
 // The registry a host gives the library context: it sees every ref-counted object the plug-in creates and destroys.
 #pragma once
 
+#include <array>
+#include <atomic>
+#include <cstddef>
 #include <mutex>
-#include <set>
+#include <unordered_set>
 #include <vector>
 
 #include <tesh/sdk/i_ref_countable_registry.h>
 
 namespace host_kit {
 
-/** Safe to notify from any of the plug-in's threads. Owned by the library context once installed. */
+/**
+ * Safe to notify from any of the plug-in's threads. Owned by the library context once installed.
+ *
+ * A server with hundreds of cameras has every worker of the plug-in creating and destroying objects at once: the
+ * live objects are kept in shards chosen by address, each a set with a lock of its own, so that notifications of
+ * different threads seldom wait for each other.
+ */
 class CountingRegistry: public tesh::sdk::IRefCountableRegistry
 {
 public:
@@ -17,22 +26,32 @@ public:
     void notifyDestroyed(const tesh::sdk::IRefCountable* object, int refCount) override;
 
     int liveCount() const;
-    int createdCount() const;
-    int destroyedCount() const;
+    int createdCount() const { return m_createdCount; }
+    int destroyedCount() const { return m_destroyedCount; }
     bool isLive(const tesh::sdk::IRefCountable* object) const;
 
     /** Destructions of objects that were not alive: a double delete, or a creation never reported. */
-    int unknownDestroyedCount() const;
+    int unknownDestroyedCount() const { return m_unknownDestroyedCount; }
 
     /** Objects created and not yet destroyed, in address order. */
     std::vector<const tesh::sdk::IRefCountable*> liveObjects() const;
 
 private:
-    mutable std::mutex m_mutex;
-    std::multiset<const tesh::sdk::IRefCountable*> m_live;
-    int m_createdCount = 0;
-    int m_destroyedCount = 0;
-    int m_unknownDestroyedCount = 0;
+    struct Shard
+    {
+        mutable std::mutex mutex;
+        std::unordered_multiset<const tesh::sdk::IRefCountable*> live;
+    };
+
+    static constexpr std::size_t kShardCount = 16;
+
+    Shard& shardOf(const tesh::sdk::IRefCountable* object) const;
+
+private:
+    mutable std::array<Shard, kShardCount> m_shards;
+    std::atomic<int> m_createdCount{0};
+    std::atomic<int> m_destroyedCount{0};
+    std::atomic<int> m_unknownDestroyedCount{0};
 };
 
 } // namespace host_kit
