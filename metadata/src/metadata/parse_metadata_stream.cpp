@@ -251,7 +251,6 @@ std::size_t childCountOf(const Node& parent, std::string_view name, std::size_t 
 }
 
 /** A frame replaces whatever an earlier frame of the document gave: the scale as well as the objects. */
-
 void readFrame(const Node& frame, MetadataDocument* document)
 {
     document->scaleX = 0;
