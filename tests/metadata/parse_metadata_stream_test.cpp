@@ -279,6 +279,7 @@ TEST(ParseMetadataStream, givesNothingForTextThatIsNotAMetadataStream)
         {"the root with another prefix", "<ns:MetaDataStream></ns:MetaDataStream>"},
         {"the root in a letter case no writer uses", "<tt:METADATASTREAM/>"},
         {"the root's prefix bound to another namespace", "<ns:MetaDataStream xmlns:ns=\"urn:other\"/>"},
+        {"the schema's spelling of the root in another namespace", "<tt:MetadataStream xmlns:tt=\"urn:other\"/>"},
         {"empty text", ""},
         {"text without markup", "tt:MetaDataStream"},
         {"an unclosed element", streamOf("<tt:VideoAnalytics><tt:Frame>")},
@@ -308,11 +309,23 @@ TEST(ParseMetadataStream, otherWritersSpellingsReadAsTheCamerasOwn)
         const char* reason;
         std::vector<std::pair<std::string, std::string>> replacements;
     };
+    const auto schemaAs
+        = [](const std::string& prefix) { return " xmlns:" + prefix + "=\"http://www.onvif.org/ver10/schema\""; };
     const Row rows[] = {
         {"the schema's spelling of the root", {{"tt:MetaDataStream", "tt:MetadataStream"}}},
         {"another prefix for the schema", {{"xmlns:tt=", "xmlns:onvif="}, {"<tt:", "<onvif:"}, {"</tt:", "</onvif:"}}},
         {"the schema as default namespace", {{"xmlns:tt=", "xmlns="}, {"<tt:", "<"}, {"</tt:", "</"}}},
         {"another prefix for notifications", {{"xmlns:wsnt=", "xmlns:b2="}, {"wsnt:", "b2:"}}},
+        {"another prefix for the schema, declared deeper down",
+            {{"<tt:Frame ", "<s:Frame" + schemaAs("s") + " "}, {"</tt:Frame>", "</s:Frame>"},
+                {"<tt:Event>", "<s:Event" + schemaAs("s") + ">"}, {"</tt:Event>", "</s:Event>"}}},
+        {"the schema's prefix declared again deeper down",
+            {{"<tt:Frame ", "<tt:Frame" + schemaAs("tt") + " "}, {"<tt:Event>", "<tt:Event" + schemaAs("tt") + ">"}}},
+        {"another prefix for notifications, declared on each event",
+            {{" xmlns:wsnt=\"http://docs.oasis-open.org/wsn/b-2\"", ""},
+                {"<tt:Event>", "<tt:Event xmlns:b2=\"http://docs.oasis-open.org/wsn/b-2\">"}, {"wsnt:", "b2:"}}},
+        {"a default namespace the walk does not read",
+            {{"<tt:MetaDataStream ", "<tt:MetaDataStream xmlns=\"urn:x\" "}}},
         {"texts in CDATA sections",
             {{">Person<", "><![CDATA[\n  Person ]]><"}, {">tns1:", "><![CDATA[tns1:"},
                 {"</wsnt:Topic>", "]]></wsnt:Topic>"}}},
@@ -680,7 +693,13 @@ struct NestingRow
 
 TEST(NestingWithin, countsOpenElementsTheWayRapidxmlReadsThem)
 {
+    // Runs longer than the scan's steps of several bytes at a time; "-" and "." belong to names.
+    const std::string name = "a" + std::string(37, 'n') + "-1.x";
+    const std::string longRuns = "<" + name + " v='" + std::string(70, '>') + "'>" + std::string(45, ' ') + "<b/><c>"
+        + std::string(99, 't') + "</c></" + name + ">";
     const NestingRow rows[] = {
+        {"long names, values and text, two levels", longRuns, 2, true},
+        {"long names, values and text, one allowed", longRuns, 1, false},
         {"two levels", "<a><b></b></a>", 2, true},
         {"two levels, one allowed", "<a><b></b></a>", 1, false},
         {"siblings do not add up", "<a><b></b><c></c><d/></a>", 2, true},

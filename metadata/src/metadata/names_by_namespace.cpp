@@ -44,7 +44,9 @@ std::string_view knownPrefixOf(std::string_view uri)
     return {};
 }
 
-void addDeclarations(const Node& element, std::vector<Binding>& bindings)
+/** Calls onBinding with each namespace the element declares, its default namespace included. */
+template<typename OnBinding>
+bool forEachDeclaration(const Node& element, OnBinding onBinding)
 {
     constexpr std::string_view kDeclaration = "xmlns";
     for (const auto* attribute = element.first_attribute(); attribute; attribute = attribute->next_attribute())
@@ -53,11 +55,21 @@ void addDeclarations(const Node& element, std::vector<Binding>& bindings)
         if (name.substr(0, kDeclaration.size()) != kDeclaration)
             continue;
         const std::string_view uri(attribute->value(), attribute->value_size());
-        if (name.size() == kDeclaration.size())
-            bindings.push_back({{}, knownPrefixOf(uri)});
-        else if (name[kDeclaration.size()] == ':')
-            bindings.push_back({name.substr(kDeclaration.size() + 1), knownPrefixOf(uri)});
+        if (name.size() == kDeclaration.size() && !onBinding(Binding{{}, knownPrefixOf(uri)}))
+            return false;
+        if (name.size() > kDeclaration.size() && name[kDeclaration.size()] == ':'
+            && !onBinding(Binding{name.substr(kDeclaration.size() + 1), knownPrefixOf(uri)}))
+            return false;
     }
+    return true;
+}
+
+void addDeclarations(const Node& element, std::vector<Binding>& bindings)
+{
+    forEachDeclaration(element, [&bindings](const Binding& binding) {
+        bindings.push_back(binding);
+        return true;
+    });
 }
 
 /** The innermost declaration of the prefix in scope; null where there is none. */
@@ -71,12 +83,25 @@ const Binding* bindingOf(std::string_view prefix, const std::vector<Binding>& bi
     return nullptr;
 }
 
+/** The root's local name as the walk looks for it; the schema spells it "MetadataStream". */
+constexpr std::string_view kRootName = "MetaDataStream";
+
+void setName(Node& element, std::string_view prefix, std::string_view local, rapidxml::xml_document<char>& xml)
+{
+    const std::size_t size = prefix.size() + 1 + local.size();
+    char* renamed = xml.allocate_string(nullptr, size);
+    std::memcpy(renamed, prefix.data(), prefix.size());
+    renamed[prefix.size()] = ':';
+    std::memcpy(renamed + prefix.size() + 1, local.data(), local.size());
+    element.name(renamed, size);
+}
+
 void rename(Node& element, const std::vector<Binding>& bindings, rapidxml::xml_document<char>& xml)
 {
     const std::string_view name(element.name(), element.name_size());
     const std::size_t colon = name.find(':');
     const std::string_view written = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
-    std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+    const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
     const Binding* binding = bindingOf(written, bindings);
     if (binding && binding->known.empty())
         return; //< Another namespace, whatever its prefix.
@@ -84,14 +109,7 @@ void rename(Node& element, const std::vector<Binding>& bindings, rapidxml::xml_d
     const bool respelled = prefix == kSchemaPrefix && local == "MetadataStream";
     if (prefix == written && !respelled)
         return;
-    if (respelled)
-        local = "MetaDataStream";
-    const std::size_t size = prefix.size() + 1 + local.size();
-    char* renamed = xml.allocate_string(nullptr, size);
-    std::memcpy(renamed, prefix.data(), prefix.size());
-    renamed[prefix.size()] = ':';
-    std::memcpy(renamed + prefix.size() + 1, local.data(), local.size());
-    element.name(renamed, size);
+    setName(element, prefix, respelled ? kRootName : local, xml);
 }
 
 bool isXmlSpace(char c)
@@ -131,6 +149,51 @@ void adoptCData(Node& element)
             return;
         }
     }
+}
+
+/**
+ * A declaration that changes no name: one of a namespace the walk does not read, under any prefix but the one the
+ * walk knows the schema by, or one of a namespace the walk reads, under the prefix the walk looks for.
+ */
+bool keepsNames(const Binding& binding)
+{
+    return binding.known == binding.declared || (binding.known.empty() && binding.declared != kSchemaPrefix);
+}
+
+/** The next node in document order after one whose children, if any, are not to be visited; null after the last. */
+Node* nextAfterChildren(Node* node, const rapidxml::xml_document<char>& xml)
+{
+    while (node != &xml && !node->next_sibling())
+        node = node->parent();
+    return node == &xml ? nullptr : node->next_sibling();
+}
+
+/**
+ * The common document declares the prefixes the walk looks for, once, and then only the root's other spelling is
+ * renamed: elements are done so without keeping scopes, up to the first declaration that changes names, which makes
+ * it give up. The elements done by then had no such declaration in scope, so what it did to them is what the full
+ * walk does and would do again; the full walk, run after, leaves them unchanged.
+ * @return Whether every element was done.
+ */
+bool nameElementsAsWritten(rapidxml::xml_document<char>& xml)
+{
+    constexpr std::string_view kRespelledRoot = "tt:MetadataStream";
+    Node* node = xml.first_node();
+    while (node)
+    {
+        if (node->type() != rapidxml::node_element)
+        {
+            node = nextAfterChildren(node, xml);
+            continue;
+        }
+        if (!forEachDeclaration(*node, keepsNames))
+            return false;
+        if (std::string_view(node->name(), node->name_size()) == kRespelledRoot)
+            setName(*node, kSchemaPrefix, kRootName, xml);
+        adoptCData(*node);
+        node = node->first_node() ? node->first_node() : nextAfterChildren(node, xml);
+    }
+    return true;
 }
 
 /** Walks the elements in document order without recursion, keeping the declarations in scope. */
@@ -191,7 +254,8 @@ private:
 
 void nameElementsByNamespace(rapidxml::xml_document<char>& xml)
 {
-    Renamer(xml).run();
+    if (!nameElementsAsWritten(xml))
+        Renamer(xml).run();
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

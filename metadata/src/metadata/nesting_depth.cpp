@@ -1,6 +1,8 @@
 // A linear pre-scan of XML text that bounds how deeply rapidxml would recurse into it.
 #include "nesting_depth.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -55,6 +57,69 @@ bool isIn(char c, CharClass charClass)
     return (kCharClasses.classes[static_cast<unsigned char>(c)] & charClass) != 0;
 }
 
+using Word = std::uint64_t;
+
+constexpr Word kEveryByte = ~Word(0) / 0xFF; //< 0x0101...01
+constexpr Word kHighBits = kEveryByte * 0x80;
+
+Word wordAt(const char* at)
+{
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+/**
+ * Whether one of the word's bytes is below the limit, which is at most 0x80; exact. Which byte it is, is left to the
+ * bytewise loops that follow, whatever the byte order: computing it here makes a longer chain of dependent steps,
+ * which measured slower than those loops, whose branches the processor predicts well.
+ */
+constexpr bool hasByteBelow(Word word, unsigned char limit)
+{
+    return ((word - kEveryByte * limit) & ~word & kHighBits) != 0;
+}
+
+constexpr bool hasZeroByte(Word word)
+{
+    return hasByteBelow(word, 1);
+}
+
+/**
+ * Whether the word may hold a byte that ends an element name: white space, "/", ">", "?" or zero. It holds none
+ * when false; true may also come from other bytes below "0" ("-", "." and the like), which names seldom hold.
+ */
+constexpr bool mayEndElementName(Word word)
+{
+    constexpr Word kQuestionMarks = kEveryByte * '?';
+    return hasByteBelow(word, '0') || hasZeroByte((word | kEveryByte) ^ kQuestionMarks); //< ">" is "?" but for bit 0.
+}
+
+/**
+ * Runs between markup are mostly a few bytes of indentation or a short value, too short to repay a call to
+ * memchr: the first bytes are searched a word at a time in line, and only a longer run goes to memchr.
+ */
+constexpr std::size_t kInlineSearchBytes = 4 * sizeof(Word);
+
+const char* find(char c, const char* from, const char* end)
+{
+    const Word pattern = kEveryByte * static_cast<unsigned char>(c);
+    const char* const inlineEnd
+        = static_cast<std::size_t>(end - from) > kInlineSearchBytes ? from + kInlineSearchBytes : end;
+    for (; inlineEnd - from >= static_cast<std::ptrdiff_t>(sizeof(Word)); from += sizeof(Word))
+    {
+        if (hasZeroByte(wordAt(from) ^ pattern))
+            break;
+    }
+    for (; from < inlineEnd; ++from)
+    {
+        if (*from == c)
+            return from;
+    }
+    if (from == end)
+        return nullptr;
+    return static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(end - from)));
+}
+
 /**
  * Each step mirrors the rapidxml function that reads the same construct, so that the scan and the parser stay at
  * the same place in the text; where rapidxml would throw, the scan gives up.
@@ -92,11 +157,11 @@ public:
     }
 
 private:
-    /** To the next occurrence of c; at the end, false. Searched with memchr: text and values are most of the bytes. */
+    /** To the next occurrence of c; at the end, false. */
     bool skipTo(char c)
     {
-        const void* found = std::memchr(m_pos, c, static_cast<std::size_t>(m_end - m_pos));
-        m_pos = found ? static_cast<const char*>(found) : m_end;
+        const char* const found = find(c, m_pos, m_end);
+        m_pos = found ? found : m_end;
         return found != nullptr;
     }
 
@@ -129,6 +194,14 @@ private:
     {
         while (isIn(*m_pos, charClass))
             ++m_pos;
+    }
+
+    /** Names are most of the bytes of markup: whole words of name bytes are passed over before the bytewise end. */
+    void skipElementName()
+    {
+        while (m_end - m_pos >= static_cast<std::ptrdiff_t>(sizeof(Word)) && !mayEndElementName(wordAt(m_pos)))
+            m_pos += sizeof(Word);
+        skipWhile(kElementName);
     }
 
     /** After "<": a declaration, comment, CDATA section, processing instruction or element start tag. */
@@ -167,7 +240,7 @@ private:
     bool skipStartTag(bool* opens)
     {
         const char* const nameStart = m_pos;
-        skipWhile(kElementName);
+        skipElementName();
         if (m_pos == nameStart)
             return false;
         skipWhile(kSpace);
@@ -214,7 +287,7 @@ private:
     bool skipEndTag()
     {
         ++m_pos;
-        skipWhile(kElementName);
+        skipElementName();
         skipWhile(kSpace);
         if (*m_pos != '>')
             return false;

@@ -235,25 +235,28 @@ std::optional<MetadataObject> readObject(const Node& element)
     return object;
 }
 
-/** A frame replaces whatever an earlier frame of the document gave: the scale as well as the objects. */
-/** Room for a frame's objects is made once: grown one by one, the vector would move them all at every doubling. */
-std::size_t objectCountOf(const Node& frame)
+/**
+ * Room for the children of one name is made once, as many as will be kept: grown one by one, a vector would
+ * allocate again and move them all at every doubling.
+ */
+std::size_t childCountOf(const Node& parent, std::string_view name, std::size_t limit)
 {
     std::size_t count = 0;
-    for (const Node* child = frame.first_node(); child && count < kMaxObjectsPerDocument; child = child->next_sibling())
+    for (const Node* child = parent.first_node(); child && count < limit; child = child->next_sibling())
     {
-        if (nameOf(*child) == "tt:Object")
+        if (nameOf(*child) == name)
             ++count;
     }
     return count;
 }
 
+/** A frame replaces whatever an earlier frame of the document gave: the scale as well as the objects. */
 void readFrame(const Node& frame, MetadataDocument* document)
 {
     document->scaleX = 0;
     document->scaleY = 0;
     document->objects.clear();
-    document->objects.reserve(objectCountOf(frame));
+    document->objects.reserve(childCountOf(frame, "tt:Object", kMaxObjectsPerDocument));
     document->objectsLeftOut = 0;
     for (const Node* child = frame.first_node(); child; child = child->next_sibling())
     {
@@ -282,6 +285,7 @@ std::vector<SimpleItem> readItems(const Node* container)
     std::vector<SimpleItem> items;
     if (!container)
         return items;
+    items.reserve(childCountOf(*container, "tt:SimpleItem", kMaxSimpleItems));
     for (const Node* child = container->first_node(); child && items.size() < kMaxSimpleItems;
          child = child->next_sibling())
     {
@@ -322,6 +326,7 @@ MetadataEvent readEvent(const Node& element)
 std::unique_ptr<MetadataDocument> readDocument(const Node& root)
 {
     auto document = std::make_unique<MetadataDocument>();
+    document->events.reserve(childCountOf(root, "tt:Event", kMaxEventsPerDocument));
     for (const Node* child = root.first_node(); child; child = child->next_sibling())
     {
         const std::string_view name = nameOf(*child);
