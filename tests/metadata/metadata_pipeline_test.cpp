@@ -28,6 +28,8 @@ using sdk::analytics::IEventMetadataPacket;
 using sdk::analytics::IMetadataPacket;
 using sdk::analytics::IObjectMetadataPacket;
 using sdk::analytics::IObjectTrackBestShotPacket;
+using vms_server_plugins::analytics::qv::Admission;
+using vms_server_plugins::analytics::qv::kMaxDocumentBytes;
 using vms_server_plugins::analytics::qv::MetadataPipeline;
 using vms_server_plugins::analytics::qv::PassSettings;
 
@@ -43,9 +45,9 @@ protected:
     }
 
     /** A null text stands for a packet without data. */
-    void push(int64_t timestampUs, std::optional<std::string> text)
+    Admission push(int64_t timestampUs, std::optional<std::string> text)
     {
-        pipeline.push(sdk::makePtr<CustomMetadataPacket>(timestampUs, "", std::move(text)).get());
+        return pipeline.push(sdk::makePtr<CustomMetadataPacket>(timestampUs, "", std::move(text)).get());
     }
 
     /** The pass ends after its last delivery; a test that pushes next must wait for that too. */
@@ -247,6 +249,43 @@ TEST_F(MetadataPipelineTest, documentsWithEventsWaitInOrderWhilePassIsRunning)
         EXPECT_EQ(packetsOf<IObjectMetadataPacket>(*handler).size(), row.delivered.size())
             << "boxes came only with the documents that waited for their events";
         EXPECT_EQ(printed.size(), row.logLines);
+    }
+}
+
+TEST_F(MetadataPipelineTest, admissionSaysWhatBecameOfTheDocument)
+{
+    struct Row
+    {
+        const char* reason;
+        bool busy; //< A pass is delivering when the document comes.
+        std::optional<std::string> text;
+        Admission admission;
+        size_t packets; //< Delivered for the document.
+    };
+    const std::string unreadable = "<tt:MetaDataStream>";
+    const Row rows[] = {
+        {"idle, readable: its pass parses it", false, documentXml({{1}}), Admission::started, 1},
+        {"idle, unreadable: found so by its pass", false, unreadable, Admission::started, 0},
+        {"no data", false, std::nullopt, Admission::refused, 0},
+        {"above the size bound", false, std::string(kMaxDocumentBytes + 1, ' '), Admission::refused, 0},
+        {"busy, unreadable", true, unreadable, Admission::refused, 0},
+        {"busy, boxes only", true, documentXml({{2}}), Admission::droppedWhileBusy, 0},
+        {"busy, with an event", true, documentXml({{2}}, counterEvent(1)), Admission::queued, 2},
+    };
+    for (const Row& row: rows)
+    {
+        SCOPED_TRACE(row.reason);
+        handler->clear();
+        if (row.busy)
+        {
+            handler->holdCalls();
+            push(1, documentXml({{1}}));
+            ASSERT_TRUE(handler->waitForHeldCalls(1, 5s)) << "the first pass is delivering";
+        }
+        EXPECT_EQ(push(2, row.text), row.admission);
+        handler->releaseCalls();
+        ASSERT_TRUE(waitUntilReady());
+        EXPECT_EQ(handler->packets().size(), row.packets + (row.busy ? 1 : 0));
     }
 }
 
