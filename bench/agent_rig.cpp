@@ -61,6 +61,21 @@ bool AgentRig::push()
     return result.isOk();
 }
 
+bool AgentRig::startHeldPass()
+{
+    m_handler->holdDeliveries();
+    return push() && !m_agent->isMetadataReady();
+}
+
+bool AgentRig::releaseHeldPasses()
+{
+    m_handler->releaseDeliveries();
+    if (!awaitReady())
+        return false;
+    m_deliveredByEndedPasses = m_handler->count();
+    return true;
+}
+
 std::optional<AgentRig::Clock::time_point> AgentRig::awaitPass()
 {
     const int64_t expected = m_deliveredByEndedPasses + m_packetsPerPass;

@@ -37,8 +37,20 @@ public:
 
     int64_t packetsPerPass() const { return m_packetsPerPass; }
 
-    /** The host's push call and nothing else. The agent must be ready, so that the document is admitted. */
+    /** The host's push call and nothing else. */
     bool push();
+
+    /**
+     * Holds the handler's deliveries and pushes the document, so that its pass stays under way, waiting in its
+     * first delivery, and later pushes find the agent busy.
+     */
+    bool startHeldPass();
+
+    /**
+     * Lets the held pass and the passes queued behind it deliver, and waits until the agent is ready again.
+     * @return False if the agent did not become ready in time.
+     */
+    bool releaseHeldPasses();
 
     /**
      * Waits until the pass of the latest push has delivered its packets and the agent is ready again.

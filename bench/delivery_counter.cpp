@@ -5,10 +5,15 @@ namespace tesh::bench {
 
 void DeliveryCounter::handleMetadata(sdk::analytics::IMetadataPacket* /*metadataPacket*/)
 {
-    const Clock::time_point now = Clock::now();
+    Clock::time_point now = Clock::now();
     bool reached = false;
     {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_held)
+        {
+            m_released.wait(lock, [this]() { return !m_held; });
+            now = Clock::now();
+        }
         ++m_count;
         m_lastDelivery = now;
         reached = m_awaitedCount > 0 && m_count >= m_awaitedCount;
@@ -21,6 +26,21 @@ int64_t DeliveryCounter::count() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_count;
+}
+
+void DeliveryCounter::holdDeliveries()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_held = true;
+}
+
+void DeliveryCounter::releaseDeliveries()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_held = false;
+    }
+    m_released.notify_all();
 }
 
 std::optional<DeliveryCounter::Clock::time_point> DeliveryCounter::waitFor(

@@ -24,6 +24,10 @@ public:
 
     int64_t count() const;
 
+    /** Makes each delivery wait in handleMetadata until releaseDeliveries(), so that the pass delivering stays busy. */
+    void holdDeliveries();
+    void releaseDeliveries();
+
     /**
      * Waits until at least `count` packets have been delivered in all. The waiter is woken once, by the delivery
      * that reaches the count, so that it takes no processor from the pass while the pass runs.
@@ -35,6 +39,8 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::condition_variable m_countReached;
+    std::condition_variable m_released;
+    bool m_held = false;
     int64_t m_count = 0;
     int64_t m_awaitedCount = 0;
     Clock::time_point m_lastDelivery;

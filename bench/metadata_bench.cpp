@@ -191,6 +191,27 @@ void agentPushCall(benchmark::State& state)
         std::chrono::duration<double, std::micro>(processorTime).count(), benchmark::Counter::kAvgIterations);
 }
 
+/** Each push finds a pass under way, so the pushing thread parses the document to tell whether it waits. */
+void agentBusyPushCall(benchmark::State& state)
+{
+    AgentRig rig(documentFor(state));
+    if (!rig.warmUp() || !rig.startHeldPass())
+        state.SkipWithError("the agent did not run its warm-up passes, or did not start a held one");
+    for (auto _: state)
+    {
+        const AgentRig::Clock::time_point start = AgentRig::Clock::now();
+        const bool pushed = rig.push();
+        state.SetIterationTime(secondsOf(AgentRig::Clock::now() - start));
+        if (!pushed)
+        {
+            state.SkipWithError("a push failed");
+            break;
+        }
+    }
+    if (!rig.releaseHeldPasses())
+        state.SkipWithError("the held passes did not end");
+}
+
 void agentWholePass(benchmark::State& state)
 {
     AgentRig rig(documentFor(state));
@@ -256,6 +277,7 @@ void registerBenchmarks()
     registerDocumentBenchmark(kStreamParseName, parseMetadataStreamCall, /*manualTime*/ false);
     registerDocumentBenchmark(kNestingScanName, nestingScan, /*manualTime*/ false);
     registerDocumentBenchmark(kPushCallName, agentPushCall, /*manualTime*/ true);
+    registerDocumentBenchmark(kBusyPushCallName, agentBusyPushCall, /*manualTime*/ true);
     registerDocumentBenchmark(kWholePassName, agentWholePass, /*manualTime*/ true);
     benchmark::RegisterBenchmark(kEnqueueCallName, poolEnqueueCall)
         ->UseManualTime()

@@ -13,8 +13,9 @@ namespace tesh::bench {
 namespace {
 
 constexpr char kHeader[]
-    = "objects   bytes   (a) us  (b)/(a)  (b')/(a)  scan/(a)  (c)/(a)  (c)cpu/(a)  (d)/(a)  (c) within %.1fx (a)\n";
-constexpr char kRow[] = "%7d  %6zu  %7s  %7s  %8s  %8s  %7s  %10s  %7s  %s\n";
+    = "objects   bytes   (a) us  (b)/(a)  (b')/(a)  scan/(a)  (c)/(a)  (c)cpu/(a)  (c')/(a)  (d)/(a)  (c) within %.1fx "
+      "(a)\n";
+constexpr char kRow[] = "%7d  %6zu  %7s  %7s  %8s  %8s  %7s  %10s  %8s  %7s  %s\n";
 
 std::string formattedRatio(std::optional<double> figure, std::optional<double> base)
 {
@@ -32,15 +33,19 @@ const char* verdict(std::optional<double> push, std::optional<double> bare)
 
 void printLegend(std::ostream& out)
 {
-    out << "\nRatios to (a), from the real times of this run (manual times for (c) and (d)); medians of the "
+    out << "\nRatios to (a), from the real times of this run (manual times for (c), (c') and (d)); medians of the "
            "repetitions:\n"
            "  (a)    bare rapidxml parse: copy into a reused buffer, clear() and parse a reused document\n"
-           "  (b)    MetadataParser::parse, the agent's parse of each packet\n"
+           "  (b)    MetadataParser::parse, copy and parse of a packet with a reused parser, as a pass parses its own\n"
            "  (b')   parseMetadataStream on a reused buffer and document, without the parser's copy and checks\n"
            "  scan   nestingWithin, the nesting pre-scan that parseMetadataStream runs before rapidxml\n"
-           "  (c)    the host's push call doPushDataPacket, admitted: parse and enqueue of the pass\n"
+           "  (c)    the host's push call doPushDataPacket, the agent idle: copy, and enqueue of the pass that parses\n"
            "  (c)cpu the processor time of the pushing thread during (c); the rest of (c) it was off the processor\n"
-           "  (d)    a whole pass: from just before the push call to the delivery of the document's last packet;\n"
+           "  (c')   the same call while a pass is under way: parse with a parser of the call's own, then queue the\n"
+           "         document (it carries notifications), the oldest waiting one going once the queue is full\n"
+           "  (d)    a whole pass, the agent idle: from just before the push call to the delivery of the document's "
+           "last\n"
+           "         packet, the parse on the pass's worker included;\n"
            "         the pool may deliver it before the preempted pushing thread returns, so (d) can be below (c)\n\n";
 }
 
@@ -49,12 +54,13 @@ void printRow(const CapturingReporter& times, int objectCount, std::ostream& out
     const std::string args = std::string(kObjectsArgName) + ":" + std::to_string(objectCount);
     const std::optional<double> bare = times.microseconds(kBareParseName, args);
     const std::optional<double> push = times.microseconds(kPushCallName, args);
-    char line[192];
+    char line[224];
     std::snprintf(line, sizeof(line), kRow, objectCount, cameraDocument(objectCount).size(),
         formatted(bare, "%.2f").c_str(), formattedRatio(times.microseconds(kParserParseName, args), bare).c_str(),
         formattedRatio(times.microseconds(kStreamParseName, args), bare).c_str(),
         formattedRatio(times.microseconds(kNestingScanName, args), bare).c_str(), formattedRatio(push, bare).c_str(),
         formattedRatio(times.counter(kPushCallName, args, kPushCpuCounter), bare).c_str(),
+        formattedRatio(times.microseconds(kBusyPushCallName, args), bare).c_str(),
         formattedRatio(times.microseconds(kWholePassName, args), bare).c_str(), verdict(push, bare));
     out << line;
 }
@@ -76,7 +82,7 @@ void printContext(const CapturingReporter& times, std::ostream& out)
 void printRatioTable(const CapturingReporter& times, const std::vector<int>& objectCounts, std::ostream& out)
 {
     printLegend(out);
-    char header[160];
+    char header[192];
     std::snprintf(header, sizeof(header), kHeader, kPushCallGoal);
     out << header;
     for (const int objectCount: objectCounts)

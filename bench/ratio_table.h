@@ -14,6 +14,7 @@ inline constexpr char kParserParseName[] = "metadataParserParse";
 inline constexpr char kStreamParseName[] = "parseMetadataStream";
 inline constexpr char kNestingScanName[] = "nestingScan";
 inline constexpr char kPushCallName[] = "agentPushCall";
+inline constexpr char kBusyPushCallName[] = "agentBusyPushCall";
 inline constexpr char kWholePassName[] = "agentWholePass";
 inline constexpr char kEnqueueCallName[] = "poolEnqueueCall";
 inline constexpr char kHandOffName[] = "poolHandOffRoundTrip";

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -28,6 +29,8 @@ using sdk::analytics::IEventMetadataPacket;
 using sdk::analytics::IMetadataPacket;
 using sdk::analytics::IObjectMetadataPacket;
 using sdk::analytics::IObjectTrackBestShotPacket;
+using vms_server_plugins::analytics::qv::Admission;
+using vms_server_plugins::analytics::qv::kMaxDocumentBytes;
 using vms_server_plugins::analytics::qv::MetadataPipeline;
 using vms_server_plugins::analytics::qv::PassSettings;
 
@@ -43,9 +46,9 @@ protected:
     }
 
     /** A null text stands for a packet without data. */
-    void push(int64_t timestampUs, std::optional<std::string> text)
+    Admission push(int64_t timestampUs, std::optional<std::string> text)
     {
-        pipeline.push(sdk::makePtr<CustomMetadataPacket>(timestampUs, "", std::move(text)).get());
+        return pipeline.push(sdk::makePtr<CustomMetadataPacket>(timestampUs, "", std::move(text)).get());
     }
 
     /** The pass ends after its last delivery; a test that pushes next must wait for that too. */
@@ -247,6 +250,44 @@ TEST_F(MetadataPipelineTest, documentsWithEventsWaitInOrderWhilePassIsRunning)
         EXPECT_EQ(packetsOf<IObjectMetadataPacket>(*handler).size(), row.delivered.size())
             << "boxes came only with the documents that waited for their events";
         EXPECT_EQ(printed.size(), row.logLines);
+    }
+}
+
+TEST_F(MetadataPipelineTest, admissionSaysWhatBecameOfTheDocument)
+{
+    struct Row
+    {
+        const char* reason;
+        bool busy; //< The pass of an unreadable document is under way, its worker not yet free to parse it.
+        std::optional<std::string> text;
+        Admission admission;
+        size_t packets;
+    };
+    const std::string unreadable = "<tt:MetaDataStream>";
+    const Row rows[] = {
+        {"idle, readable: its pass parses it", false, documentXml({{1}}), Admission::started, 1},
+        {"idle, unreadable: found so by its pass", false, unreadable, Admission::started, 0},
+        {"no data", false, std::nullopt, Admission::refused, 0},
+        {"above the size bound", false, std::string(kMaxDocumentBytes + 1, ' '), Admission::refused, 0},
+        {"busy, unreadable", true, unreadable, Admission::refused, 0},
+        {"busy, boxes only", true, documentXml({{2}}), Admission::droppedWhileBusy, 0},
+        {"busy, with an event: taken by the unreadable one's pass", true, documentXml({{2}}, counterEvent(1)),
+            Admission::queued, 2},
+    };
+    for (const Row& row: rows)
+    {
+        SCOPED_TRACE(row.reason);
+        handler->clear();
+        std::promise<void> workerFree;
+        if (row.busy)
+        {
+            pool.enqueue([freed = workerFree.get_future()]() { freed.wait(); });
+            ASSERT_EQ(push(1, unreadable), Admission::started);
+        }
+        EXPECT_EQ(push(2, row.text), row.admission);
+        workerFree.set_value();
+        ASSERT_TRUE(waitUntilReady());
+        EXPECT_EQ(handler->packets().size(), row.packets);
     }
 }
 

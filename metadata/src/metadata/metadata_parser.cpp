@@ -2,10 +2,16 @@
 #include "metadata_parser.h"
 
 #include <cstring>
+#include <utility>
 
 #include <rapidxml/rapidxml.hpp>
 
 namespace tesh::vms_server_plugins::analytics::qv {
+
+bool isWithinDocumentBounds(const char* data, int size)
+{
+    return data && size > 0 && static_cast<std::size_t>(size) <= kMaxDocumentBytes;
+}
 
 MetadataParser::MetadataParser() = default;
 
@@ -13,25 +19,52 @@ MetadataParser::~MetadataParser() = default;
 
 std::unique_ptr<MetadataDocument> MetadataParser::parse(const char* data, int size)
 {
-    if (!data || size <= 0 || static_cast<std::size_t>(size) > kMaxDocumentBytes)
+    if (!copy(data, size))
         return nullptr;
+    return parseCopy();
+}
+
+bool MetadataParser::copy(const char* data, int size)
+{
+    m_copiedLength = 0;
+    if (!isWithinDocumentBounds(data, size))
+        return false;
+    try
+    {
+        const auto length = static_cast<std::size_t>(size);
+        // Grown only, never shrunk here: a resize that grows zero-fills, which would cost a second pass over the text.
+        if (m_text.size() < length + 1)
+            m_text.resize(length + 1);
+        std::memcpy(m_text.data(), data, length);
+        m_text[length] = '\0'; //< rapidxml reads up to a zero byte and would run past the data without one.
+        m_copiedLength = length;
+        return true;
+    }
+    catch (...)
+    {
+        return false;
+    }
+}
+
+std::unique_ptr<MetadataDocument> MetadataParser::parseCopy()
+{
+    const std::size_t length = std::exchange(m_copiedLength, 0);
+    if (length == 0)
+        return nullptr;
+    std::unique_ptr<MetadataDocument> document;
     try
     {
         if (!m_xml)
             m_xml = std::make_unique<rapidxml::xml_document<char>>();
-        const auto length = static_cast<std::size_t>(size);
-        m_text.resize(length + 1);
-        std::memcpy(m_text.data(), data, length);
-        m_text[length] = '\0'; //< rapidxml reads up to a zero byte and would run past the data without one.
-        std::unique_ptr<MetadataDocument> document = parseMetadataStream(m_text.data(), length, *m_xml);
-        if (m_text.capacity() > kRetainedBufferBytes)
-            m_text = std::vector<char>();
-        return document;
+        document = parseMetadataStream(m_text.data(), length, *m_xml);
     }
     catch (...)
     {
-        return nullptr;
+        document.reset();
     }
+    if (m_text.capacity() > kRetainedBufferBytes)
+        m_text = std::vector<char>();
+    return document;
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -22,10 +22,14 @@ constexpr std::size_t kMaxDocumentBytes = 4 * 1024 * 1024;
  */
 constexpr std::size_t kRetainedBufferBytes = 256 * 1024;
 
+/** Whether a packet's data is one that the parser copies and reads: not null, of 1 to kMaxDocumentBytes bytes. */
+bool isWithinDocumentBounds(const char* data, int size);
+
 /**
  * Parses the data of one metadata packet at a time, reusing one text buffer and one rapidxml document (with its
  * 64 KiB pool, on the heap) across calls, since a buffer allocated and freed per packet costs page faults.
- * Not thread-safe: the pipeline calls it under its own lock.
+ * The copy and the parse may run on different threads, one after the other: the copy costs the host's thread a
+ * memcpy, the parse runs where the pass runs. Not thread-safe: one owner at a time.
  */
 class MetadataParser
 {
@@ -43,8 +47,21 @@ public:
      */
     std::unique_ptr<MetadataDocument> parse(const char* data, int size);
 
+    /**
+     * The first half of parse(): keeps a private copy of the data for parseCopy(), replacing any copy not parsed.
+     * @return False, and no copy kept, where parse() would refuse the data uncopied or the copy cannot be had.
+     */
+    bool copy(const char* data, int size);
+
+    /**
+     * The second half of parse(): reads the copy that copy() kept, once.
+     * @return Nothing if no copy is kept, and wherever parseMetadataStream gives nothing; never throws.
+     */
+    std::unique_ptr<MetadataDocument> parseCopy();
+
 private:
     std::vector<char> m_text;
+    std::size_t m_copiedLength = 0; //< Of the text in m_text not yet parsed; 0 for none.
     std::unique_ptr<rapidxml::xml_document<char>> m_xml; //< Created by the first parse, inside its error handling.
 };
 

@@ -43,26 +43,67 @@ MetadataPipeline::MetadataPipeline(
 
 Admission MetadataPipeline::push(const ICustomMetadataPacket* packet)
 {
-    std::unique_ptr<MetadataDocument> document = parse(packet);
-    if (!document)
+    if (!packet)
         return Admission::refused;
-    reportDroppedParts(*document);
+    const char* const data = packet->data();
+    const int size = packet->dataSize();
+    if (!isWithinDocumentBounds(data, size))
+        return Admission::refused;
+    const std::optional<Pass> pass = passOf(*packet);
+    if (!pass)
+        return Admission::refused; //< Without its settings no pass can be run for it.
+    if (takeBusyState())
+        return startWithCopy(data, size, *pass);
+    return admitWhileBusy(data, size, *pass);
+}
+
+std::optional<MetadataPipeline::Pass> MetadataPipeline::passOf(const ICustomMetadataPacket& packet) const
+{
     try
     {
         const PassSettings settings = m_settings();
-        const Pass pass{shiftedTimestampUs(packet->timestampUs(), settings.timestampCalibrationUs), settings};
-        return admit({std::move(document), pass});
+        return Pass{shiftedTimestampUs(packet.timestampUs(), settings.timestampCalibrationUs), settings};
     }
     catch (...)
     {
-        return Admission::refused; //< Without its settings no pass can be run for it.
+        return std::nullopt;
     }
 }
 
-std::unique_ptr<MetadataDocument> MetadataPipeline::parse(const ICustomMetadataPacket* packet)
+bool MetadataPipeline::takeBusyState()
 {
-    const std::lock_guard<std::mutex> lock(m_parserMutex);
-    return m_parser.parse(packet->data(), packet->dataSize());
+    const std::lock_guard<std::mutex> lock(m_admissionMutex);
+    if (m_busy)
+        return false;
+    m_busy = true;
+    m_ready = false;
+    return true;
+}
+
+/**
+ * The parse, the longest step of admission, is left to the pass, so the host's thread only copies. Holding the busy
+ * state, this thread has the passes' parser to itself until it hands the pass over.
+ */
+Admission MetadataPipeline::startWithCopy(const char* data, int size, const Pass& pass)
+{
+    const bool copied = m_parser.copy(data, size);
+    // Even without a copy the pass must run: documents may have been queued since the busy state was taken.
+    startPasses({nullptr, pass});
+    return copied ? Admission::started : Admission::refused;
+}
+
+/**
+ * Whether the document waits or goes depends on what it holds, so it is parsed here, with a parser of this call's
+ * own: the passes' parser may be in use by the pass, and no lock is shared with it. The parser keeps its rapidxml
+ * document on the heap, not on this thread's stack.
+ */
+Admission MetadataPipeline::admitWhileBusy(const char* data, int size, const Pass& pass)
+{
+    std::unique_ptr<MetadataDocument> document = MetadataParser().parse(data, size);
+    if (!document)
+        return Admission::refused;
+    reportDroppedParts(*document);
+    return admit({std::move(document), pass});
 }
 
 Admission MetadataPipeline::admit(AdmittedDocument admitted)
@@ -121,7 +162,7 @@ void MetadataPipeline::runPasses(AdmittedDocument first)
     AdmittedDocument current = std::move(first);
     do
     {
-        runPass(std::move(current.document), current.pass);
+        runPass(std::move(current));
     } while (takeWaiting(&current));
 }
 
@@ -155,12 +196,15 @@ void MetadataPipeline::print(const std::string& text) const
         m_print(text);
 }
 
-void MetadataPipeline::runPass(std::unique_ptr<MetadataDocument> document, const Pass& pass)
+void MetadataPipeline::runPass(AdmittedDocument admitted)
 {
     try
     {
-        pruneTrackingMaps(pass.settings.highlightSeconds);
-        convert(*document, pass);
+        std::unique_ptr<MetadataDocument> document = admitted.document ? std::move(admitted.document) : parseCopy();
+        if (!document)
+            return; //< An unreadable text: nothing to deliver.
+        pruneTrackingMaps(admitted.pass.settings.highlightSeconds);
+        convert(*document, admitted.pass);
         document.reset();
         deliverOutgoingPackets();
     }
@@ -169,6 +213,14 @@ void MetadataPipeline::runPass(std::unique_ptr<MetadataDocument> document, const
         // This document's packets are lost; the pipeline must not stay busy for ever.
     }
     clearOutgoingPackets();
+}
+
+std::unique_ptr<MetadataDocument> MetadataPipeline::parseCopy()
+{
+    std::unique_ptr<MetadataDocument> document = m_parser.parseCopy();
+    if (document)
+        reportDroppedParts(*document);
+    return document;
 }
 
 void MetadataPipeline::pruneTrackingMaps(int32_t highlightSeconds)

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,16 +40,25 @@ inline constexpr std::size_t kMaxWaitingDocuments = 32;
 /** What admission did with a packet. */
 enum class Admission
 {
-    refused, //< No document: not well-formed, not a metadata stream, or no data.
-    started, //< Its pass started at once.
+    /**
+     * No pass for it: no data, more than kMaxDocumentBytes, its settings could not be had, or its copy could not
+     * be made; while a pass was under way, also a text that is not well-formed or no metadata stream.
+     */
+    refused,
+    /**
+     * Its pass was handed to the pool at once, with a copy of its bytes that the pass parses on its worker: a
+     * text found unreadable there ends the pass with nothing delivered.
+     */
+    started,
     queued, //< It carries events or best shots and waits for the pass under way.
     droppedWhileBusy, //< Boxes only, while a pass was under way.
 };
 
 /**
- * Converts at most one document at a time, in the order they came. A document of boxes only that arrives meanwhile
- * is parsed and dropped, so the host's push call never waits and no backlog of stale boxes builds up; one that
- * carries events or image references waits for its turn in a bounded queue, since those are not sent again.
+ * Converts at most one document at a time, in the order they came. A document that finds the pipeline idle is only
+ * copied by the host's push call and parsed by its pass. A document of boxes only that arrives meanwhile is parsed
+ * and dropped, so the host's push call never waits and no backlog of stale boxes builds up; one that carries events
+ * or image references waits for its turn in a bounded queue, since those are not sent again.
  */
 class MetadataPipeline
 {
@@ -62,7 +72,7 @@ public:
     /** Hands one packet to the host, taking over its reference; called on the pass's worker, one at a time. */
     using Delivery = std::function<void(sdk::Ptr<sdk::analytics::IMetadataPacket>)>;
 
-    /** Writes one line of the agent's log; called on the admitting thread. */
+    /** Writes one line of the agent's log; called on the admitting thread or on the pass's worker. */
     using Print = std::function<void(const std::string&)>;
 
     /**
@@ -78,7 +88,10 @@ public:
     MetadataPipeline(const MetadataPipeline&) = delete;
     MetadataPipeline& operator=(const MetadataPipeline&) = delete;
 
-    /** Parses the packet on the calling thread and starts a pass with it unless one is under way. */
+    /**
+     * Starts a pass with a copy of the packet's data unless one is under way; while one is, parses the data on the
+     * calling thread, with a parser of its own, to tell whether it must wait or can go.
+     */
     Admission push(const sdk::analytics::ICustomMetadataPacket* packet);
 
     /** False from the admission of a document until the last step of the pass of the last one waiting. */
@@ -93,11 +106,14 @@ private:
 
     struct AdmittedDocument
     {
-        std::unique_ptr<MetadataDocument> document;
+        std::unique_ptr<MetadataDocument> document; //< Null for the copy in m_parser, which the pass parses.
         Pass pass;
     };
 
-    std::unique_ptr<MetadataDocument> parse(const sdk::analytics::ICustomMetadataPacket* packet);
+    std::optional<Pass> passOf(const sdk::analytics::ICustomMetadataPacket& packet) const;
+    bool takeBusyState();
+    Admission startWithCopy(const char* data, int size, const Pass& pass);
+    Admission admitWhileBusy(const char* data, int size, const Pass& pass);
     Admission admit(AdmittedDocument admitted);
     void wait(AdmittedDocument admitted);
     void startPasses(AdmittedDocument first);
@@ -105,7 +121,8 @@ private:
     bool takeWaiting(AdmittedDocument* next);
     void reportDroppedParts(const MetadataDocument& document);
     void print(const std::string& text) const;
-    void runPass(std::unique_ptr<MetadataDocument> document, const Pass& pass);
+    void runPass(AdmittedDocument admitted);
+    std::unique_ptr<MetadataDocument> parseCopy();
     void pruneTrackingMaps(int32_t highlightSeconds);
     void convert(const MetadataDocument& document, const Pass& pass);
     void deliverOutgoingPackets();
@@ -122,7 +139,10 @@ private:
     std::deque<AdmittedDocument> m_waiting;
     std::size_t m_droppedWaiting = 0; //< Documents the full queue pushed out, for the log.
     std::atomic<bool> m_ready{true}; //< !m_busy, for readers that take no lock.
-    std::mutex m_parserMutex; //< The host may push from more than one thread.
+    /**
+     * The passes' own: written by the push call that takes the busy state, then read by the pass it starts, so
+     * never by two threads at once; a push call that finds a pass under way parses with a parser of its own.
+     */
     MetadataParser m_parser;
     // Touched by passes only, which never overlap.
     BehaviorHighlights m_behaviorHighlights;
