@@ -7,6 +7,12 @@
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
+TrackIds::TrackIds()
+{
+    // One more than the bound: the newest id is in before the oldest goes, and the table never grows in a pass.
+    m_objectTrackIds.reserve(kMaxTrackedObjects + 1);
+}
+
 sdk::Uuid TrackIds::trackIdForObject(int32_t objectId)
 {
     if (const auto it = m_objectTrackIds.find(objectId); it != m_objectTrackIds.end())

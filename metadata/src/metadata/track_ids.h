@@ -3,7 +3,7 @@
 
 #include <cstdint>
 #include <list>
-#include <map>
+#include <unordered_map>
 
 #include <tesh/sdk/uuid.h>
 
@@ -19,6 +19,8 @@ inline constexpr std::size_t kMaxTrackedObjects = 256;
 class TrackIds
 {
 public:
+    TrackIds();
+
     /** The object's track id; a new random one for an object not (or no longer) among the last 256 seen. */
     sdk::Uuid trackIdForObject(int32_t objectId);
 
@@ -31,7 +33,7 @@ private:
         std::list<int32_t>::iterator recency; //< Its place in m_recency.
     };
 
-    std::map<int32_t, Track> m_objectTrackIds;
+    std::unordered_map<int32_t, Track> m_objectTrackIds;
     std::list<int32_t> m_recency; //< The ids of m_objectTrackIds, the most recently seen last.
 };
 

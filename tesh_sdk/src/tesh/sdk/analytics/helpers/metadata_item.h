@@ -1,6 +1,7 @@
 // What object and event items share: type id, confidence and the attribute list.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     int attributeCount() const override { return static_cast<int>(m_attributes.size()); }
 
     void setTypeId(std::string typeId) { m_typeId = std::move(typeId); }
+
+    /** Room for this many attributes, so that adding them one by one does not move the list each time. */
+    void reserveAttributes(std::size_t count) { m_attributes.reserve(count); }
 
 protected:
     ~MetadataItem() override = default;

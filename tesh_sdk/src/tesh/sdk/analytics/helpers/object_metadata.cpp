@@ -37,6 +37,7 @@ void ObjectMetadata::addAttribute(Ptr<const IAttribute> attribute)
 
 void ObjectMetadata::addAttributes(std::vector<Ptr<const IAttribute>> attributes)
 {
+    this->attributes().reserve(this->attributes().size() + attributes.size());
     for (auto& attribute: attributes)
         addAttribute(std::move(attribute));
 }
