@@ -180,6 +180,12 @@ TEST(BehaviorHighlightsAging, entryLivesWhileItsAgeInWholeSecondsIsBelowTheLifet
     highlights.record(3, 5 * kSecond);
     highlights.prune(10, 10 * kSecond);
     EXPECT_TRUE(highlights.contains(3)) << "a new event renews the time";
+
+    highlights.prune(5, 10 * kSecond);
+    highlights.prune(10, 10 * kSecond);
+    EXPECT_FALSE(highlights.contains(3)) << "pruned under a shorter lifetime, it stays gone under a longer one";
+    highlights.record(4, 10 * kSecond);
+    EXPECT_EQ(highlights.size(), 1U);
 }
 
 TEST(FirstAppearancesAging, recordIsKeptForFiveSecondsAndTakenOnce)
@@ -195,6 +201,12 @@ TEST(FirstAppearancesAging, recordIsKeptForFiveSecondsAndTakenOnce)
     EXPECT_EQ(appearances.take(1), std::nullopt);
     appearances.prune(5 * kSecond);
     EXPECT_EQ(appearances.take(2), std::nullopt);
+
+    appearances.recordIfAbsent(3, 400, 0);
+    appearances.prune(5 * kSecond + 1);
+    appearances.recordIfAbsent(3, 500, 5 * kSecond + 2);
+    EXPECT_EQ(appearances.size(), 1U);
+    EXPECT_EQ(appearances.take(3), 500) << "a record pruned is replaced, not kept";
 }
 
 } // namespace

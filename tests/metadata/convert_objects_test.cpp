@@ -53,8 +53,8 @@ class ObjectConversionTest: public NoLeakTest
 protected:
     ObjectConversion convert(const MetadataDocument& document, int64_t passUs = kPassUs)
     {
-        return convertObjects(
-            document, {passUs, highlightSeconds, displayTypes, span, highlights, firstAppearances, trackIds});
+        return convertObjects(document,
+            {passUs, highlightSeconds, displayTypes, span, highlights, firstAppearances, trackIds, attributes});
     }
 
     static std::vector<ObjectView> objects(const ObjectConversion& conversion)
@@ -68,6 +68,7 @@ protected:
     BehaviorHighlights highlights;
     FirstAppearances firstAppearances;
     TrackIds trackIds;
+    SharedAttributes attributes;
 };
 
 TEST_F(ObjectConversionTest, tracksPersonWithNormalisedBoxAndClassColour)

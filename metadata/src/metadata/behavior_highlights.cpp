@@ -1,6 +1,8 @@
 // Objects named by a recent behaviour event.
 #include "behavior_highlights.h"
 
+#include <algorithm>
+
 #include <tesh/kit/steady_clock.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -14,29 +16,49 @@ BehaviorHighlights::BehaviorHighlights()
 void BehaviorHighlights::record(int32_t objectId, int64_t nowNs)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_highlights.insert_or_assign(objectId, Highlight{objectId, nowNs});
+    m_highlights.insert_or_assign(objectId, Highlight{nowNs, m_pruneCount});
 }
 
 bool BehaviorHighlights::contains(int32_t objectId) const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_highlights.count(objectId) != 0;
+    const auto it = m_highlights.find(objectId);
+    return it != m_highlights.end() && !isPruned(it->second);
 }
 
 void BehaviorHighlights::prune(int32_t lifetimeSeconds, int64_t nowNs)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto it = m_highlights.begin(); it != m_highlights.end();)
-    {
-        const int64_t ageSeconds = (nowNs - it->second.timeNs) / kit::kNsPerSecond;
-        it = ageSeconds >= lifetimeSeconds ? m_highlights.erase(it) : std::next(it);
-    }
+    // An entry pruned under the old lifetime must not come back under a longer one: erase it now.
+    if (lifetimeSeconds != m_lifetimeSeconds)
+        sweep();
+    ++m_pruneCount;
+    m_prunedAtNs = nowNs;
+    m_lifetimeSeconds = lifetimeSeconds;
+    if (m_sweptAtNs && nowNs - *m_sweptAtNs < kBehaviorHighlightSweepIntervalNs)
+        return;
+    m_sweptAtNs = nowNs;
+    sweep();
 }
 
 std::size_t BehaviorHighlights::size() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_highlights.size();
+    return static_cast<std::size_t>(std::count_if(
+        m_highlights.begin(), m_highlights.end(), [this](const auto& entry) { return !isPruned(entry.second); }));
+}
+
+/** With one lifetime, and a clock that only moves forwards, an entry once pruned stays pruned at every later prune. */
+bool BehaviorHighlights::isPruned(const Highlight& highlight) const
+{
+    return highlight.pruneCount < m_pruneCount
+        && (m_prunedAtNs - highlight.timeNs) / kit::kNsPerSecond >= m_lifetimeSeconds;
+}
+
+void BehaviorHighlights::sweep()
+{
+    for (auto it = m_highlights.begin(); it != m_highlights.end();)
+        it = isPruned(it->second) ? m_highlights.erase(it) : std::next(it);
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

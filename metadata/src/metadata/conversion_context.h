@@ -7,6 +7,7 @@
 #include "behavior_highlights.h"
 #include "first_appearances.h"
 #include "pass_settings.h"
+#include "shared_attributes.h"
 #include "track_ids.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -29,6 +30,7 @@ struct ObjectConversionContext
     const BehaviorHighlights& behaviorHighlights;
     FirstAppearances& firstAppearances;
     TrackIds& trackIds;
+    SharedAttributes& sharedAttributes;
 };
 
 struct EventConversionContext

@@ -86,6 +86,7 @@ private:
 Ptr<EventMetadataPacket> EventConverter::convert(const MetadataDocument& document)
 {
     auto packet = sdk::makePtr<EventMetadataPacket>();
+    packet->reserveItems(document.events.size());
     packet->setTimestampUs(m_context.passTimestampUs);
     packet->setDurationUs(1);
     for (const MetadataEvent& event: document.events)

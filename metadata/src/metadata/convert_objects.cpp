@@ -14,6 +14,7 @@
 
 #include <tesh/kit/steady_clock.h>
 #include "color_naming.h"
+#include "shared_attributes.h"
 #include "timestamp.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -69,9 +70,13 @@ std::optional<ClassRow> classify(const MetadataObject& object, const DisplayType
     return std::nullopt;
 }
 
-Ptr<const IAttribute> attribute(std::string name, std::string value)
+/** The most attributes a best shot carries: a person's object id, face, clothes and bag. */
+constexpr std::size_t kMaxBestShotAttributes = 9;
+
+/** Made for each object: the id is that object's alone and worth no place among the shared attributes. */
+Ptr<const IAttribute> objectIdAttribute(int32_t objectId)
 {
-    return sdk::makePtr<Attribute>(std::move(name), std::move(value), 1.0F);
+    return sdk::makePtr<Attribute>("Object ID", std::to_string(objectId), 1.0F);
 }
 
 const char* boolText(bool value)
@@ -79,42 +84,59 @@ const char* boolText(bool value)
     return value ? "true" : "false";
 }
 
-void addPersonAttributes(ObjectMetadata& metadata, const MetadataObject& object)
+/** The attributes whose values come from small sets, shared from pass to pass. */
+class BestShotAttributes
 {
-    if (object.objectId != 0)
-        metadata.addAttribute(attribute("Object ID", std::to_string(object.objectId)));
-    if (object.presence & kFaceRead)
+public:
+    BestShotAttributes(ObjectMetadata& metadata, SharedAttributes& shared): m_metadata(metadata), m_shared(shared)
     {
-        metadata.addAttributes({
-            attribute("Gender", object.gender),
-            attribute("Eyewear", boolText(object.eyewear)),
-            attribute("Mask", boolText(object.mask)),
-            attribute("Hat", boolText(object.hat)),
-            attribute("Helmet", boolText(object.helmet)),
-        });
+        m_metadata.reserveAttributes(kMaxBestShotAttributes);
     }
-    if (object.presence & kTopColorRead)
-        metadata.addAttribute(attribute("Top Color", nearestColorName(object.topColor)));
-    if (object.presence & kBottomColorRead)
-        metadata.addAttribute(attribute("Bottom Color", nearestColorName(object.bottomColor)));
-    if (object.presence & kBagRead)
-        metadata.addAttribute(attribute("Bag", object.bagCategory));
-}
 
-void addBestShotAttributes(ObjectMetadata& metadata, const MetadataObject& object, ObjectClass objectClass)
-{
-    switch (objectClass)
+    void add(const MetadataObject& object, ObjectClass objectClass)
     {
-        case ObjectClass::person: addPersonAttributes(metadata, object); break;
-        case ObjectClass::head: metadata.addAttribute(attribute("Object ID", std::to_string(object.objectId))); break;
-        case ObjectClass::vehicle:
-            if (object.objectId != 0)
-                metadata.addAttribute(attribute("Object ID", std::to_string(object.objectId)));
-            if (object.presence & kVehicleColorRead)
-                metadata.addAttribute(attribute("Color", nearestColorName(object.vehicleColor)));
-            break;
+        switch (objectClass)
+        {
+            case ObjectClass::person: addPerson(object); break;
+            case ObjectClass::head: m_metadata.addAttribute(objectIdAttribute(object.objectId)); break;
+            case ObjectClass::vehicle:
+                if (object.objectId != 0)
+                    m_metadata.addAttribute(objectIdAttribute(object.objectId));
+                if (object.presence & kVehicleColorRead)
+                    addShared("Color", nearestColorName(object.vehicleColor));
+                break;
+        }
     }
-}
+
+private:
+    void addPerson(const MetadataObject& object)
+    {
+        if (object.objectId != 0)
+            m_metadata.addAttribute(objectIdAttribute(object.objectId));
+        if (object.presence & kFaceRead)
+        {
+            addShared("Gender", object.gender);
+            addShared("Eyewear", boolText(object.eyewear));
+            addShared("Mask", boolText(object.mask));
+            addShared("Hat", boolText(object.hat));
+            addShared("Helmet", boolText(object.helmet));
+        }
+        if (object.presence & kTopColorRead)
+            addShared("Top Color", nearestColorName(object.topColor));
+        if (object.presence & kBottomColorRead)
+            addShared("Bottom Color", nearestColorName(object.bottomColor));
+        if (object.presence & kBagRead)
+            addShared("Bag", object.bagCategory);
+    }
+
+    void addShared(std::string_view name, std::string_view value)
+    {
+        m_metadata.addAttribute(m_shared.get(0, name, value));
+    }
+
+    ObjectMetadata& m_metadata;
+    SharedAttributes& m_shared;
+};
 
 /** A scale the camera wrote as 0, or none at all, must not become an infinite span. */
 void fixSpanOnce(CoordinateSpan& span, const MetadataDocument& document)
@@ -177,6 +199,9 @@ ObjectConversion ObjectConverter::convert(const MetadataDocument& document)
 {
     fixSpanOnce(m_context.coordinateSpan, document);
     m_packet = sdk::makePtr<ObjectMetadataPacket>();
+    m_packet->reserveItems(document.objects.size());
+    m_result.bestShotPackets.reserve(static_cast<std::size_t>(std::count_if(document.objects.begin(),
+        document.objects.end(), [](const MetadataObject& object) { return object.imageRef.has_value(); })));
     m_packet->setTimestampUs(m_context.passTimestampUs);
     m_packet->setDurationUs(1);
     for (const MetadataObject& object: document.objects)
@@ -208,8 +233,8 @@ void ObjectConverter::emitTracked(const MetadataObject& object, const ClassRow& 
 
     const bool highlighted = m_context.highlightSeconds != 0 && m_context.behaviorHighlights.contains(object.objectId);
     auto metadata = sdk::makePtr<ObjectMetadata>();
-    metadata->addAttribute(sdk::makePtr<Attribute>(
-        kColorAttributeType, kHighlightAttributeName, highlighted ? kHighlightRed : row.highlight, 1.0F));
+    metadata->addAttribute(m_context.sharedAttributes.get(
+        kColorAttributeType, kHighlightAttributeName, highlighted ? kHighlightRed : row.highlight));
     metadata->setBoundingBox(*box);
     metadata->setTrackId(m_context.trackIds.trackIdForObject(object.objectId));
     metadata->setTypeId(row.typeId);
@@ -222,7 +247,7 @@ void ObjectConverter::emitTracked(const MetadataObject& object, const ClassRow& 
 void ObjectConverter::emitBestShot(const MetadataObject& object, const ClassRow& row)
 {
     auto metadata = sdk::makePtr<ObjectMetadata>();
-    addBestShotAttributes(*metadata, object, row.objectClass);
+    BestShotAttributes(*metadata, m_context.sharedAttributes).add(object, row.objectClass);
 
     const std::optional<int64_t> firstEmissionUs = m_context.firstAppearances.take(object.objectId);
     const int64_t timestampUs

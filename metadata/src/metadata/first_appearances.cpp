@@ -1,6 +1,8 @@
 // When each tracked object was first emitted.
 #include "first_appearances.h"
 
+#include <algorithm>
+
 namespace tesh::vms_server_plugins::analytics::qv {
 
 FirstAppearances::FirstAppearances()
@@ -11,7 +13,10 @@ FirstAppearances::FirstAppearances()
 
 void FirstAppearances::recordIfAbsent(int32_t objectId, int64_t timestampUs, int64_t nowNs)
 {
-    m_appearances.try_emplace(objectId, Appearance{objectId, timestampUs, nowNs});
+    const Appearance appearance{timestampUs, nowNs, m_pruneCount};
+    const auto [it, inserted] = m_appearances.try_emplace(objectId, appearance);
+    if (!inserted && isPruned(it->second))
+        it->second = appearance;
 }
 
 std::optional<int64_t> FirstAppearances::take(int32_t objectId)
@@ -19,15 +24,35 @@ std::optional<int64_t> FirstAppearances::take(int32_t objectId)
     const auto it = m_appearances.find(objectId);
     if (it == m_appearances.end())
         return std::nullopt;
+    const bool pruned = isPruned(it->second);
     const int64_t timestampUs = it->second.timestampUs;
     m_appearances.erase(it);
+    if (pruned)
+        return std::nullopt;
     return timestampUs;
 }
 
 void FirstAppearances::prune(int64_t nowNs)
 {
+    ++m_pruneCount;
+    m_prunedAtNs = nowNs;
+    if (m_sweptAtNs && nowNs - *m_sweptAtNs < kFirstAppearanceSweepIntervalNs)
+        return;
+    m_sweptAtNs = nowNs;
     for (auto it = m_appearances.begin(); it != m_appearances.end();)
-        it = nowNs - it->second.recordedNs >= kFirstAppearanceLifetimeNs ? m_appearances.erase(it) : std::next(it);
+        it = isPruned(it->second) ? m_appearances.erase(it) : std::next(it);
+}
+
+std::size_t FirstAppearances::size() const
+{
+    return static_cast<std::size_t>(std::count_if(
+        m_appearances.begin(), m_appearances.end(), [this](const auto& entry) { return !isPruned(entry.second); }));
+}
+
+/** The clock only moves forwards, so a record once pruned stays pruned at every later prune. */
+bool FirstAppearances::isPruned(const Appearance& appearance) const
+{
+    return appearance.pruneCount < m_pruneCount && m_prunedAtNs - appearance.recordedNs >= kFirstAppearanceLifetimeNs;
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

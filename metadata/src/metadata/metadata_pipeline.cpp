@@ -240,7 +240,8 @@ void MetadataPipeline::convert(const MetadataDocument& document, const Pass& pas
         try
         {
             const ObjectConversionContext objectContext{pass.timestampUs, pass.settings.highlightSeconds,
-                pass.settings.displayTypes, m_coordinateSpan, m_behaviorHighlights, m_firstAppearances, m_trackIds};
+                pass.settings.displayTypes, m_coordinateSpan, m_behaviorHighlights, m_firstAppearances, m_trackIds,
+                m_sharedAttributes};
             ObjectConversion conversion = convertObjects(document, objectContext);
             if (conversion.objectPacket)
                 m_outgoingObjectPackets.push_back(std::move(conversion.objectPacket));

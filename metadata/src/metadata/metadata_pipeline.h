@@ -148,6 +148,7 @@ private:
     BehaviorHighlights m_behaviorHighlights;
     FirstAppearances m_firstAppearances;
     TrackIds m_trackIds;
+    SharedAttributes m_sharedAttributes;
     CoordinateSpan m_coordinateSpan;
     std::vector<sdk::Ptr<sdk::analytics::ObjectMetadataPacket>> m_outgoingObjectPackets;
     std::vector<sdk::Ptr<sdk::analytics::ObjectTrackBestShotPacket>> m_outgoingBestShotPackets;

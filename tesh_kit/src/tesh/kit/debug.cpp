@@ -1,6 +1,8 @@
 // Log lines, quoting of values and non-fatal assertion reports shared by the SDK layer.
 #include "debug.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -63,10 +65,24 @@ std::string::size_type lastSeparator(const std::string& path)
 
 } // namespace
 
-void printLine(const std::string& prefix, const std::string& text)
+void printLine(std::string_view prefix, std::string_view text)
 {
-    // One write per line keeps lines of different threads apart.
-    outputStream() << (prefix + text + '\n') << std::flush;
+    // One write per line keeps lines of different threads apart. Most lines fit the stack: a line logged per
+    // delivered packet should not cost an allocation.
+    constexpr std::size_t kStackLineSize = 256;
+    const std::size_t size = prefix.size() + text.size() + 1;
+    std::array<char, kStackLineSize> stackLine;
+    std::string heapLine;
+    char* line = stackLine.data();
+    if (size > stackLine.size())
+    {
+        heapLine.resize(size);
+        line = heapLine.data();
+    }
+    std::copy(prefix.begin(), prefix.end(), line);
+    std::copy(text.begin(), text.end(), line + prefix.size());
+    line[size - 1] = '\n';
+    outputStream().write(line, static_cast<std::streamsize>(size)).flush();
 }
 
 std::string toLiteral(const std::string& text)

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tesh::kit::debug {
 
@@ -10,7 +11,7 @@ namespace tesh::kit::debug {
 using PrintFunc = std::function<void(const std::string& text)>;
 
 /** Writes prefix, text and an end of line to the standard error stream in one write, then flushes. */
-void printLine(const std::string& prefix, const std::string& text);
+void printLine(std::string_view prefix, std::string_view text);
 
 /** Double-quoted and escaped so that any byte reads back unambiguously; null gives the letters null. */
 std::string toLiteral(const char* text);

@@ -1,6 +1,7 @@
 // What object and event packets share: a time span and an ordered list of items.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
 
     void setTimestampUs(int64_t timestampUs) { m_timestampUs = timestampUs; }
     void setDurationUs(int64_t durationUs) { m_durationUs = durationUs; }
+
+    /** Room for this many items, so that adding them one by one does not move the list each time. */
+    void reserveItems(std::size_t count) { m_items.reserve(count); }
 
 protected:
     ~CompoundMetadataPacket() override = default;

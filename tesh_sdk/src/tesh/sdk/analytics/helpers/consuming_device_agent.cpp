@@ -2,6 +2,9 @@
 // delivers metadata packets to the host's handler, one at a time.
 #include "consuming_device_agent.h"
 
+#include <array>
+#include <charconv>
+
 #include <tesh/kit/debug.h>
 #include <tesh/sdk/analytics/i_compound_metadata_packet.h>
 #include <tesh/sdk/analytics/i_event_metadata_packet.h>
@@ -23,7 +26,7 @@ std::string indexText(int packetIndex)
 }
 
 /** "Object", "Event", "Best shot", or empty for a packet of no known kind. */
-std::string packetKind(const IMetadataPacket* metadataPacket)
+const char* packetKind(const IMetadataPacket* metadataPacket)
 {
     if (queryInterface<IObjectMetadataPacket>(metadataPacket))
         return "Object";
@@ -34,13 +37,38 @@ std::string packetKind(const IMetadataPacket* metadataPacket)
     return "";
 }
 
-std::string itemsText(const ICompoundMetadataPacket* packet, int count)
+void appendInteger(std::string* text, int value)
+{
+    std::array<char, 16> digits;
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    text->append(digits.data(), end);
+}
+
+/** "Object #2 metadata packet", the packet's name in each line about it, after "(): " and a warning if any. */
+std::string packetLine(const char* warning, const char* kind, int packetIndex)
+{
+    std::string line;
+    line.reserve(128);
+    line.append("(): ").append(warning).append(kind);
+    if (packetIndex != -1)
+    {
+        line.append(" #");
+        appendInteger(&line, packetIndex);
+    }
+    line.append(" metadata packet");
+    return line;
+}
+
+void appendItemsText(std::string* line, const ICompoundMetadataPacket* packet, int count)
 {
     if (count != 1)
-        return "item(s)";
+    {
+        line->append("item(s)");
+        return;
+    }
     const auto item = adopt(packet->at(0));
     const char* const typeId = item ? item->typeId() : nullptr;
-    return std::string("item of type ") + (typeId ? typeId : "");
+    line->append("item of type ").append(typeId ? typeId : "");
 }
 
 } // namespace
@@ -49,7 +77,8 @@ ConsumingDeviceAgent::ConsumingDeviceAgent(
     const IDeviceInfo* deviceInfo, bool enableOutput, std::string overridingPrefix):
     m_enableOutput(enableOutput),
     m_printPrefix(
-        makePrintPrefix(overridingPrefix, "_device", deviceInfo != nullptr, deviceInfo ? deviceInfo->id() : nullptr))
+        makePrintPrefix(overridingPrefix, "_device", deviceInfo != nullptr, deviceInfo ? deviceInfo->id() : nullptr)),
+    m_packetLogPrefix(m_printPrefix + "logMetadataPacketIfNeeded")
 {
     TESH_KIT_CHECK([this](const std::string& text) { print(text); }, deviceInfo, "");
     print("Created " + kit::debug::toStreamPointerText(this));
@@ -62,7 +91,7 @@ ConsumingDeviceAgent::~ConsumingDeviceAgent()
     m_handler.reset();
 }
 
-void ConsumingDeviceAgent::print(const std::string& text) const
+void ConsumingDeviceAgent::print(std::string_view text) const
 {
     kit::debug::printLine(m_printPrefix, text);
 }
@@ -117,7 +146,7 @@ void ConsumingDeviceAgent::doPushDataPacket(Result<void>* outResult, IDataPacket
     runGuardedSlot([this](const std::string& t) { print(t); }, "doPushDataPacket", outResult,
         [&] {
             if (m_enableOutput)
-                print(std::string("doPushDataPacket") + "() BEGIN");
+                print("doPushDataPacket() BEGIN");
             if (!dataPacket)
                 return failPush(outResult, ErrorCode::invalidParams, "dataPacket is null; discarding it.");
             const int64_t timestampUs = dataPacket->timestampUs();
@@ -149,7 +178,7 @@ void ConsumingDeviceAgent::deliverPulledPackets(Result<void>* outResult)
     }
     processMetadataPackets(metadataPackets);
     if (m_enableOutput)
-        print(std::string("doPushDataPacket") + "() END");
+        print("doPushDataPacket() END");
 }
 
 bool ConsumingDeviceAgent::dispatchByKind(Result<void>* outResult, IDataPacket* dataPacket)
@@ -285,18 +314,16 @@ void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* meta
 {
     if (!m_enableOutput)
         return;
-    const std::string linePrefix = m_printPrefix + "logMetadataPacketIfNeeded";
-    const auto printLine = [&linePrefix](const std::string& text) { kit::debug::printLine(linePrefix, text); };
+    const auto printLine = [this](std::string_view text) { kit::debug::printLine(m_packetLogPrefix, text); };
     if (!TESH_KIT_CHECK(printLine, metadataPacket, ""))
         return;
 
-    std::string kind = packetKind(metadataPacket);
-    if (kind.empty())
+    const char* kind = packetKind(metadataPacket);
+    if (kind[0] == '\0')
     {
         printLine("(): WARNING: Metadata packet" + indexText(packetIndex) + " has unknown type.");
         kind = "Unknown";
     }
-    const std::string name = kind + indexText(packetIndex) + " metadata packet";
 
     const auto compoundPacket = sdk::queryInterface<ICompoundMetadataPacket>(metadataPacket);
     if (!compoundPacket)
@@ -304,13 +331,18 @@ void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* meta
     const int count = compoundPacket->count();
     if (count == 0)
     {
-        printLine("(): WARNING: " + name + " is empty.");
+        printLine(packetLine("WARNING: ", kind, packetIndex).append(" is empty."));
         return;
     }
-    printLine(
-        "(): " + name + " contains " + std::to_string(count) + " " + itemsText(compoundPacket.get(), count) + ".");
+    std::string line = packetLine("", kind, packetIndex);
+    line.append(" contains ");
+    appendInteger(&line, count);
+    line.push_back(' ');
+    appendItemsText(&line, compoundPacket.get(), count);
+    line.push_back('.');
+    printLine(line);
     if (metadataPacket->timestampUs() == 0)
-        printLine("(): WARNING: " + name + " has timestamp 0.");
+        printLine(packetLine("WARNING: ", kind, packetIndex).append(" has timestamp 0."));
 }
 
 } // namespace tesh::sdk::analytics

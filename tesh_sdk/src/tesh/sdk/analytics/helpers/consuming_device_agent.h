@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <tesh/sdk/analytics/i_compressed_video_packet.h>
@@ -68,7 +69,7 @@ protected:
     const std::string& printPrefix() const { return m_printPrefix; }
 
     /** Writes the print prefix, text and an end of line. */
-    void print(const std::string& text) const;
+    void print(std::string_view text) const;
 
 private:
     bool dispatchByKind(Result<void>* outResult, IDataPacket* dataPacket);
@@ -83,6 +84,7 @@ private:
 private:
     const bool m_enableOutput;
     const std::string m_printPrefix;
+    const std::string m_packetLogPrefix; //< Made once: a line is logged for each packet delivered.
     mutable std::mutex m_mutex; //< Guards m_handler alone: never held while the handler runs.
     Ptr<IDeviceAgentHandler> m_handler;
     /**

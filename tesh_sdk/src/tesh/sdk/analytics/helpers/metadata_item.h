@@ -1,6 +1,7 @@
 // What object and event items share: type id, confidence and the attribute list.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,20 +20,41 @@ public:
     /** Every item of this plug-in is reported with full confidence. */
     float confidence() const override { return 1.0F; }
 
-    const IAttribute* attribute(int index) const override { return shareAt(m_attributes, index); }
+    const IAttribute* attribute(int index) const override
+    {
+        if (index == 0)
+            return share(m_firstAttribute.get()).releasePtr();
+        return shareAt(m_moreAttributes, index - 1);
+    }
 
-    int attributeCount() const override { return static_cast<int>(m_attributes.size()); }
+    int attributeCount() const override { return m_firstAttribute ? static_cast<int>(m_moreAttributes.size()) + 1 : 0; }
 
     void setTypeId(std::string typeId) { m_typeId = std::move(typeId); }
+
+    /** Room for this many attributes, so that adding them one by one does not move the list each time. */
+    void reserveAttributes(std::size_t count)
+    {
+        if (count > 1)
+            m_moreAttributes.reserve(count - 1);
+    }
 
 protected:
     ~MetadataItem() override = default;
 
-    std::vector<Ptr<const IAttribute>>& attributes() { return m_attributes; }
+    /** Takes over the reference; the attribute must not be null. */
+    void appendAttribute(Ptr<const IAttribute> attribute)
+    {
+        if (!m_firstAttribute)
+            m_firstAttribute = std::move(attribute);
+        else
+            m_moreAttributes.push_back(std::move(attribute));
+    }
 
 private:
     std::string m_typeId;
-    std::vector<Ptr<const IAttribute>> m_attributes;
+    /** Apart from the others: most items carry one attribute, which then costs no list. */
+    Ptr<const IAttribute> m_firstAttribute;
+    std::vector<Ptr<const IAttribute>> m_moreAttributes;
 };
 
 } // namespace tesh::sdk::analytics

@@ -32,11 +32,12 @@ void ObjectMetadata::addAttribute(Ptr<const IAttribute> attribute)
 {
     if (!TESH_KIT_CHECK(print, attribute, ""))
         return;
-    attributes().push_back(std::move(attribute));
+    appendAttribute(std::move(attribute));
 }
 
 void ObjectMetadata::addAttributes(std::vector<Ptr<const IAttribute>> attributes)
 {
+    reserveAttributes(static_cast<std::size_t>(attributeCount()) + attributes.size());
     for (auto& attribute: attributes)
         addAttribute(std::move(attribute));
 }
