@@ -6,6 +6,8 @@
 
 #include <rapidxml/rapidxml.hpp>
 
+#include "xml_document_shelf.h"
+
 namespace tesh::vms_server_plugins::analytics::qv {
 
 bool isWithinDocumentBounds(const char* data, int size)
@@ -54,9 +56,8 @@ std::unique_ptr<MetadataDocument> MetadataParser::parseCopy()
     std::unique_ptr<MetadataDocument> document;
     try
     {
-        if (!m_xml)
-            m_xml = std::make_unique<rapidxml::xml_document<char>>();
-        document = parseMetadataStream(m_text.data(), length, *m_xml);
+        const LentXmlDocument xml = lendXmlDocument();
+        document = parseMetadataStream(m_text.data(), length, *xml);
     }
     catch (...)
     {

@@ -26,8 +26,8 @@ constexpr std::size_t kRetainedBufferBytes = 256 * 1024;
 bool isWithinDocumentBounds(const char* data, int size);
 
 /**
- * Parses the data of one metadata packet at a time, reusing one text buffer and one rapidxml document (with its
- * 64 KiB pool, on the heap) across calls, since a buffer allocated and freed per packet costs page faults.
+ * Parses the data of one metadata packet at a time, reusing one text buffer across calls, since a buffer allocated
+ * and freed per packet costs page faults; the rapidxml document is lent for each parse (see lendXmlDocument).
  * The copy and the parse may run on different threads, one after the other: the copy costs the host's thread a
  * memcpy, the parse runs where the pass runs. Not thread-safe: one owner at a time.
  */
@@ -62,7 +62,6 @@ public:
 private:
     std::vector<char> m_text;
     std::size_t m_copiedLength = 0; //< Of the text in m_text not yet parsed; 0 for none.
-    std::unique_ptr<rapidxml::xml_document<char>> m_xml; //< Created by the first parse, inside its error handling.
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv
