@@ -98,7 +98,7 @@ Function* exported(void* library, const std::string& path, const char* name)
 
 } // namespace
 
-PluginSession::PluginSession(const std::string& libraryPath)
+PluginSession::PluginSession(const std::string& libraryPath, host_kit::RegistryDetail registryDetail)
 {
     std::string reason;
     void* const library = platform::openLibrary(libraryPath, &reason);
@@ -111,7 +111,7 @@ PluginSession::PluginSession(const std::string& libraryPath)
 
     ILibContext* const context = libContext();
     context->setName(kLibraryName);
-    m_registry = new CountingRegistry();
+    m_registry = new CountingRegistry(registryDetail);
     context->setRefCountableRegistry(m_registry);
 
     const HostRef<tesh::sdk::IPlugin> root(createPlugin());

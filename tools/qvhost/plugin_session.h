@@ -20,8 +20,13 @@ namespace qvhost {
 class PluginSession
 {
 public:
-    /** Loads the library, names its context, installs the counting registry and obtains plug-in and engine. */
-    explicit PluginSession(const std::string& libraryPath);
+    /**
+     * Loads the library, names its context, installs the counting registry and obtains plug-in and engine.
+     * @param registryDetail Counts only for a host that serves hundreds of cameras, where keeping every live object
+     *     would cost the process more than some of what it measures; leak reports then list no objects.
+     */
+    explicit PluginSession(
+        const std::string& libraryPath, host_kit::RegistryDetail registryDetail = host_kit::RegistryDetail::objects);
     ~PluginSession();
 
     /** The version of the host's SDK the library was built against. */

@@ -15,17 +15,19 @@ CountingRegistry::Shard& CountingRegistry::shardOf(const tesh::sdk::IRefCountabl
 
 void CountingRegistry::notifyCreated(const tesh::sdk::IRefCountable* object, int /*refCount*/)
 {
-    Shard& shard = shardOf(object);
-    {
-        const std::lock_guard<std::mutex> lock(shard.mutex);
-        shard.live.insert(object);
-    }
     ++m_createdCount;
+    if (m_detail == RegistryDetail::counts)
+        return;
+    Shard& shard = shardOf(object);
+    const std::lock_guard<std::mutex> lock(shard.mutex);
+    shard.live.insert(object);
 }
 
 void CountingRegistry::notifyDestroyed(const tesh::sdk::IRefCountable* object, int /*refCount*/)
 {
     ++m_destroyedCount;
+    if (m_detail == RegistryDetail::counts)
+        return;
     Shard& shard = shardOf(object);
     const std::lock_guard<std::mutex> lock(shard.mutex);
     const auto found = shard.live.find(object);
@@ -39,6 +41,8 @@ void CountingRegistry::notifyDestroyed(const tesh::sdk::IRefCountable* object, i
 
 int CountingRegistry::liveCount() const
 {
+    if (m_detail == RegistryDetail::counts)
+        return m_createdCount - m_destroyedCount;
     std::size_t count = 0;
     for (const Shard& shard: m_shards)
     {

@@ -12,6 +12,13 @@
 
 namespace host_kit {
 
+/** What a registry keeps: each live object (for leak reports and double deletes), or only the counts. */
+enum class RegistryDetail
+{
+    objects,
+    counts,
+};
+
 /**
  * Safe to notify from any of the plug-in's threads. Owned by the library context once installed.
  *
@@ -22,18 +29,22 @@ namespace host_kit {
 class CountingRegistry: public tesh::sdk::IRefCountableRegistry
 {
 public:
+    explicit CountingRegistry(RegistryDetail detail = RegistryDetail::objects): m_detail(detail) {}
+
     void notifyCreated(const tesh::sdk::IRefCountable* object, int refCount) override;
     void notifyDestroyed(const tesh::sdk::IRefCountable* object, int refCount) override;
 
     int liveCount() const;
     int createdCount() const { return m_createdCount; }
     int destroyedCount() const { return m_destroyedCount; }
+    /** Always false when only counts are kept. */
     bool isLive(const tesh::sdk::IRefCountable* object) const;
 
-    /** Destructions of objects that were not alive: a double delete, or a creation never reported. */
+    /** Destructions of objects that were not alive: a double delete, or a creation never reported; 0 with counts only.
+     */
     int unknownDestroyedCount() const { return m_unknownDestroyedCount; }
 
-    /** Objects created and not yet destroyed, in address order. */
+    /** Objects created and not yet destroyed, in address order; none when only counts are kept. */
     std::vector<const tesh::sdk::IRefCountable*> liveObjects() const;
 
 private:
@@ -48,6 +59,7 @@ private:
     Shard& shardOf(const tesh::sdk::IRefCountable* object) const;
 
 private:
+    const RegistryDetail m_detail;
     mutable std::array<Shard, kShardCount> m_shards;
     std::atomic<int> m_createdCount{0};
     std::atomic<int> m_destroyedCount{0};
