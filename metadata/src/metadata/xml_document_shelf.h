@@ -1,4 +1,4 @@
-// rapidxml documents lent to the parses that run at a time, whichever camera they parse for.
+// rapidxml documents, and the blocks their pools grow by, lent to the parses that run at a time.
 #pragma once
 
 #include <memory>
