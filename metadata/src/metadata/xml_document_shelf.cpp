@@ -40,24 +40,33 @@ struct Shelf
     std::vector<unsigned char*> blocks; //< Each at its header; the most recently put back last.
 };
 
-/** Its destructor frees the shelved documents when the library is unloaded (or the process ends). */
+/** Its destructor frees what is shelved when the library is unloaded (or the process ends). */
 struct ShelfEmptier
 {
     Shelf& shelf;
 
     ~ShelfEmptier()
     {
-        const std::lock_guard<std::mutex> lock(shelf.mutex);
-        std::vector<std::unique_ptr<Document>>().swap(shelf.documents);
-        for (unsigned char* block: shelf.blocks)
+        // The documents go first, outside the lock: one that still held blocks would give them back through it.
+        std::vector<std::unique_ptr<Document>> documents;
+        {
+            const std::lock_guard<std::mutex> lock(shelf.mutex);
+            documents.swap(shelf.documents);
+        }
+        documents.clear();
+        std::vector<unsigned char*> blocks;
+        {
+            const std::lock_guard<std::mutex> lock(shelf.mutex);
+            blocks.swap(shelf.blocks);
+        }
+        for (unsigned char* block: blocks)
             delete[] block;
-        std::vector<unsigned char*>().swap(shelf.blocks);
     }
 };
 
 /**
- * Never destroyed, so that a pass still running while a host returns from main finds its shelf; only the documents
- * on it are freed at the unload.
+ * Never destroyed, so that a pass still running while a host returns from main finds its shelf; only what is on it
+ * is freed at the unload.
  */
 Shelf& shelf()
 {
