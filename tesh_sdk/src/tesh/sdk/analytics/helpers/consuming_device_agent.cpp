@@ -2,9 +2,6 @@
 // delivers metadata packets to the host's handler, one at a time.
 #include "consuming_device_agent.h"
 
-#include <array>
-#include <charconv>
-
 #include <tesh/kit/debug.h>
 #include <tesh/sdk/analytics/i_compound_metadata_packet.h>
 #include <tesh/sdk/analytics/i_event_metadata_packet.h>
@@ -37,25 +34,12 @@ const char* packetKind(const IMetadataPacket* metadataPacket)
     return "";
 }
 
-void appendInteger(std::string* text, int value)
-{
-    std::array<char, 16> digits;
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
-    text->append(digits.data(), end);
-}
-
 /** "Object #2 metadata packet", the packet's name in each line about it, after "(): " and a warning if any. */
 std::string packetLine(const char* warning, const char* kind, int packetIndex)
 {
     std::string line;
     line.reserve(128);
-    line.append("(): ").append(warning).append(kind);
-    if (packetIndex != -1)
-    {
-        line.append(" #");
-        appendInteger(&line, packetIndex);
-    }
-    line.append(" metadata packet");
+    line.append("(): ").append(warning).append(kind).append(indexText(packetIndex)).append(" metadata packet");
     return line;
 }
 
@@ -335,9 +319,7 @@ void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* meta
         return;
     }
     std::string line = packetLine("", kind, packetIndex);
-    line.append(" contains ");
-    appendInteger(&line, count);
-    line.push_back(' ');
+    line.append(" contains ").append(std::to_string(count)).append(" ");
     appendItemsText(&line, compoundPacket.get(), count);
     line.push_back('.');
     printLine(line);
