@@ -1,10 +1,7 @@
 // Element names as the metadata walk looks them up, whatever prefixes the writer of a document chose.
 #pragma once
 
-namespace rapidxml {
-template<class Ch>
-class xml_document;
-} // namespace rapidxml
+#include "rapidxml_forward.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 

@@ -5,11 +5,7 @@
 #include <memory>
 
 #include "metadata_document.h"
-
-namespace rapidxml {
-template<class Ch>
-class xml_document;
-} // namespace rapidxml
+#include "rapidxml_forward.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 

@@ -3,10 +3,7 @@
 
 #include <memory>
 
-namespace rapidxml {
-template<class Ch>
-class xml_document;
-} // namespace rapidxml
+#include "rapidxml_forward.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
