@@ -2,6 +2,7 @@
 #include "behavior_highlights.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <tesh/kit/steady_clock.h>
 
@@ -16,7 +17,7 @@ BehaviorHighlights::BehaviorHighlights()
 void BehaviorHighlights::record(int32_t objectId, int64_t nowNs)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_highlights.insert_or_assign(objectId, Highlight{nowNs, m_pruneCount});
+    m_highlights.insert_or_assign(objectId, Highlight{nowNs, m_schedule.stamp()});
 }
 
 bool BehaviorHighlights::contains(int32_t objectId) const
@@ -32,13 +33,10 @@ void BehaviorHighlights::prune(int32_t lifetimeSeconds, int64_t nowNs)
     // An entry pruned under the old lifetime must not come back under a longer one: erase it now.
     if (lifetimeSeconds != m_lifetimeSeconds)
         sweep();
-    ++m_pruneCount;
-    m_prunedAtNs = nowNs;
+    const bool sweepNow = m_schedule.prune(nowNs);
     m_lifetimeSeconds = lifetimeSeconds;
-    if (m_sweptAtNs && nowNs - *m_sweptAtNs < kBehaviorHighlightSweepIntervalNs)
-        return;
-    m_sweptAtNs = nowNs;
-    sweep();
+    if (sweepNow)
+        sweep();
 }
 
 std::size_t BehaviorHighlights::size() const
@@ -48,11 +46,11 @@ std::size_t BehaviorHighlights::size() const
         m_highlights.begin(), m_highlights.end(), [this](const auto& entry) { return !isPruned(entry.second); }));
 }
 
-/** With one lifetime, and a clock that only moves forwards, an entry once pruned stays pruned at every later prune. */
+/** Within one lifetime; a change of lifetime sweeps first, so what the old one pruned stays gone. */
 bool BehaviorHighlights::isPruned(const Highlight& highlight) const
 {
-    return highlight.pruneCount < m_pruneCount
-        && (m_prunedAtNs - highlight.timeNs) / kit::kNsPerSecond >= m_lifetimeSeconds;
+    const std::optional<int64_t> ageNs = m_schedule.ageAtLastPruneNs(highlight.stamp, highlight.timeNs);
+    return ageNs && *ageNs / kit::kNsPerSecond >= m_lifetimeSeconds;
 }
 
 void BehaviorHighlights::sweep()

@@ -3,16 +3,11 @@
 
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <unordered_map>
 
-namespace tesh::vms_server_plugins::analytics::qv {
+#include "prune_schedule.h"
 
-/**
- * How often the expired entries are actually erased, while the lifetime stays the same: in between, an expired
- * entry is only taken for absent, and no pass walks the whole table.
- */
-inline constexpr int64_t kBehaviorHighlightSweepIntervalNs = 1'000'000'000;
+namespace tesh::vms_server_plugins::analytics::qv {
 
 /** Has a lock of its own: in one pass the event conversion records while the object conversion looks up. */
 class BehaviorHighlights
@@ -38,7 +33,7 @@ private:
     struct Highlight
     {
         int64_t timeNs;
-        uint64_t pruneCount; //< The prunes before it was recorded: a later record is never pruned by an earlier one.
+        uint64_t stamp; //< PruneSchedule::stamp() when it was recorded.
     };
 
     /** Called with the lock held. */
@@ -48,10 +43,8 @@ private:
 
     mutable std::mutex m_mutex;
     std::unordered_map<int32_t, Highlight> m_highlights;
-    uint64_t m_pruneCount = 0;
-    int64_t m_prunedAtNs = 0; //< The time of the last prune.
+    PruneSchedule m_schedule;
     int32_t m_lifetimeSeconds = 0; //< That of the last prune.
-    std::optional<int64_t> m_sweptAtNs; //< The time of the last erasing walk.
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -2,6 +2,7 @@
 #include "first_appearances.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -13,7 +14,7 @@ FirstAppearances::FirstAppearances()
 
 void FirstAppearances::recordIfAbsent(int32_t objectId, int64_t timestampUs, int64_t nowNs)
 {
-    const Appearance appearance{timestampUs, nowNs, m_pruneCount};
+    const Appearance appearance{timestampUs, nowNs, m_schedule.stamp()};
     const auto [it, inserted] = m_appearances.try_emplace(objectId, appearance);
     if (!inserted && isPruned(it->second))
         it->second = appearance;
@@ -34,11 +35,8 @@ std::optional<int64_t> FirstAppearances::take(int32_t objectId)
 
 void FirstAppearances::prune(int64_t nowNs)
 {
-    ++m_pruneCount;
-    m_prunedAtNs = nowNs;
-    if (m_sweptAtNs && nowNs - *m_sweptAtNs < kFirstAppearanceSweepIntervalNs)
+    if (!m_schedule.prune(nowNs))
         return;
-    m_sweptAtNs = nowNs;
     for (auto it = m_appearances.begin(); it != m_appearances.end();)
         it = isPruned(it->second) ? m_appearances.erase(it) : std::next(it);
 }
@@ -49,10 +47,10 @@ std::size_t FirstAppearances::size() const
         m_appearances.begin(), m_appearances.end(), [this](const auto& entry) { return !isPruned(entry.second); }));
 }
 
-/** The clock only moves forwards, so a record once pruned stays pruned at every later prune. */
 bool FirstAppearances::isPruned(const Appearance& appearance) const
 {
-    return appearance.pruneCount < m_pruneCount && m_prunedAtNs - appearance.recordedNs >= kFirstAppearanceLifetimeNs;
+    const std::optional<int64_t> ageNs = m_schedule.ageAtLastPruneNs(appearance.stamp, appearance.recordedNs);
+    return ageNs && *ageNs >= kFirstAppearanceLifetimeNs;
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

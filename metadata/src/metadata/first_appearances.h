@@ -5,16 +5,12 @@
 #include <optional>
 #include <unordered_map>
 
+#include "prune_schedule.h"
+
 namespace tesh::vms_server_plugins::analytics::qv {
 
 /** Entries older than this are of no use to a best shot any more. */
 inline constexpr int64_t kFirstAppearanceLifetimeNs = 5'000'000'000;
-
-/**
- * How often the expired entries are actually erased: a walk of the whole table each pass cost more than the rest of
- * the bookkeeping; in between, an expired entry is only taken for absent.
- */
-inline constexpr int64_t kFirstAppearanceSweepIntervalNs = 1'000'000'000;
 
 /**
  * Used by one pass at a time: pruned before the conversions start, then read and written by the object conversion
@@ -42,15 +38,13 @@ private:
     {
         int64_t timestampUs;
         int64_t recordedNs;
-        uint64_t pruneCount; //< The prunes before it was recorded: a later record is never pruned by an earlier one.
+        uint64_t stamp; //< PruneSchedule::stamp() when it was recorded.
     };
 
     bool isPruned(const Appearance& appearance) const;
 
     std::unordered_map<int32_t, Appearance> m_appearances;
-    uint64_t m_pruneCount = 0;
-    int64_t m_prunedAtNs = 0; //< The time of the last prune.
-    std::optional<int64_t> m_sweptAtNs; //< The time of the last erasing walk.
+    PruneSchedule m_schedule;
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv
