@@ -41,6 +41,12 @@ MetadataPipeline::MetadataPipeline(
     m_print(std::move(print))
 {}
 
+MetadataPipeline::~MetadataPipeline()
+{
+    std::unique_lock<std::mutex> lock(m_admissionMutex);
+    m_idle.wait(lock, [this]() { return !m_busy; });
+}
+
 Admission MetadataPipeline::push(const ICustomMetadataPacket* packet)
 {
     if (!packet)
@@ -151,8 +157,7 @@ void MetadataPipeline::startPasses(AdmittedDocument first)
         // No pass task runs, so nobody else would take the waiting documents or end the busy state.
         const std::lock_guard<std::mutex> lock(m_admissionMutex);
         m_waiting.clear();
-        m_busy = false;
-        m_ready = true;
+        endBusyState();
     }
 }
 
@@ -172,13 +177,23 @@ bool MetadataPipeline::takeWaiting(AdmittedDocument* next)
     const std::lock_guard<std::mutex> lock(m_admissionMutex);
     if (m_waiting.empty())
     {
-        m_busy = false;
-        m_ready = true;
+        endBusyState();
         return false;
     }
     *next = std::move(m_waiting.front());
     m_waiting.pop_front();
     return true;
+}
+
+/**
+ * Called with the admission lock held, and the destructor is told under it: the pass's task touches nothing of the
+ * pipeline once the lock is let go.
+ */
+void MetadataPipeline::endBusyState()
+{
+    m_busy = false;
+    m_ready = true;
+    m_idle.notify_all();
 }
 
 void MetadataPipeline::reportDroppedParts(const MetadataDocument& document)

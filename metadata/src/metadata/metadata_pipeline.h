@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -76,14 +77,20 @@ public:
     using Print = std::function<void(const std::string&)>;
 
     /**
-     * @param pool Runs the passes, one task each (conversions and deliveries included), and may still be starting when
-     * this is made. Its tasks use this pipeline: the owner drains the pool (destroys it) before the pipeline goes.
+     * @param pool Runs the passes, one task each (conversions and deliveries included); other pipelines may share
+     * it. It must outlive this pipeline.
      */
     MetadataPipeline(kit::ThreadPool& pool,
         SettingsSource settings,
         SettingsChanged settingsChanged,
         Delivery deliver,
         Print print = nullptr);
+
+    /**
+     * Waits until the pass under way and the documents waiting behind it are done, as their task uses this pipeline
+     * and its callbacks. Must not run on the pass's own worker.
+     */
+    ~MetadataPipeline();
 
     MetadataPipeline(const MetadataPipeline&) = delete;
     MetadataPipeline& operator=(const MetadataPipeline&) = delete;
@@ -119,6 +126,7 @@ private:
     void startPasses(AdmittedDocument first);
     void runPasses(AdmittedDocument first);
     bool takeWaiting(AdmittedDocument* next);
+    void endBusyState();
     void reportDroppedParts(const MetadataDocument& document);
     void print(const std::string& text) const;
     void runPass(AdmittedDocument admitted);
@@ -135,6 +143,7 @@ private:
     const Delivery m_deliver;
     const Print m_print;
     std::mutex m_admissionMutex; //< Guards m_busy and m_waiting, so a waiting document is never left behind.
+    std::condition_variable m_idle; //< m_busy went false.
     bool m_busy = false; //< A pass task is under way; it takes the waiting documents before it ends.
     std::deque<AdmittedDocument> m_waiting;
     std::size_t m_droppedWaiting = 0; //< Documents the full queue pushed out, for the log.

@@ -10,6 +10,7 @@
 
 #include "camera_address.h"
 #include "device_agent_manifest.h"
+#include "pass_pool.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -17,9 +18,6 @@ using namespace tesh::sdk;
 using namespace tesh::sdk::analytics;
 
 namespace {
-
-/** A pass is one task and passes never overlap: a second worker would only sit idle, one more thread per camera. */
-constexpr unsigned kPassWorkers = 1;
 
 std::string textOf(const char* text)
 {
@@ -34,24 +32,23 @@ CameraLink cameraLinkOf(const IDeviceInfo* deviceInfo)
 
 } // namespace
 
-// The pipeline is given the pool before the pool is built: it keeps the reference and uses it first for a packet.
 DeviceAgent::DeviceAgent(const IDeviceInfo* deviceInfo):
     ConsumingDeviceAgent(deviceInfo, /*enableOutput*/ true),
     m_cameraSettings(std::make_unique<CameraSettings>(cameraLinkOf(deviceInfo))),
+    m_passPool(passPool()),
     m_metadataPipeline(
-        m_threadPool,
+        *m_passPool,
         [this]() { return passSettings(); },
         [this]() { m_cameraSettings->cameraSettingsChanged(); },
         [this](Ptr<IMetadataPacket> packet) { pushMetadataPacket(packet.releasePtr()); },
-        [this](const std::string& text) { print(text); }),
-    m_threadPool(kPassWorkers)
+        [this](const std::string& text) { print(text); })
 {}
 
 DeviceAgent::~DeviceAgent() = default;
 
 int DeviceAgent::releaseRef() const
 {
-    if (!m_threadPool.isOwnWorker())
+    if (!m_passPool->isOwnWorker())
         return ConsumingDeviceAgent::releaseRef();
     const auto [newCount, ownerToDelete] = refCountHolder().releaseRef();
     if (!ownerToDelete)

@@ -22,9 +22,9 @@ public:
     explicit DeviceAgent(const sdk::IDeviceInfo* deviceInfo);
 
     /**
-     * A host may drop its last reference from inside the handler's call, which runs on one of our workers: the
-     * destructor would then wait for that very worker. Such a release is finished on a thread of its own, after the
-     * pool has run what it holds; every other release is the ordinary one.
+     * A host may drop its last reference from inside the handler's call, which runs on one of the pass workers: the
+     * destructor would then wait for its own pass, or hold a worker that other agents' passes need. Such a release
+     * is finished on a thread of its own; every other release is the ordinary one.
      */
     int releaseRef() const override;
 
@@ -61,7 +61,7 @@ public:
     const std::string& cameraAddress() const { return m_cameraSettings->cameraAddress(); }
 
 protected:
-    /** Lets the pass in flight finish and its packets reach the handler, then stops the pool. */
+    /** Lets the pass in flight, and the documents waiting for it, finish and their packets reach the handler. */
     ~DeviceAgent() override;
 
 private:
@@ -72,8 +72,9 @@ private:
 private:
     /** Behind a pointer, as the host's const hooks read the camera too; joins its readers and writers itself. */
     const std::unique_ptr<CameraSettings> m_cameraSettings;
+    const std::shared_ptr<kit::ThreadPool> m_passPool; //< Shared with the other agents; outlives the pipeline.
+    /** Last, so it is destroyed first: it waits for its pass while everything the pass uses still exists. */
     MetadataPipeline m_metadataPipeline;
-    kit::ThreadPool m_threadPool; //< Last, so it is destroyed first, while everything its tasks use still exists.
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -1,0 +1,19 @@
+// The workers that run the metadata passes of every camera, shared by all agents.
+#pragma once
+
+#include <memory>
+
+#include <tesh/kit/thread_pool.h>
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+/**
+ * The pool every agent hands its passes to: one worker per logical processor and at least two, so that a host
+ * handler that holds a worker does not stop every camera. A pool of its own per agent would be hundreds of threads,
+ * each woken for each document of its camera; a few shared workers stay busy under load and run hot in cache. It
+ * lives while an agent holds it; the first agent made after the last one has gone starts a new one.
+ * @throws std::system_error where the operating system refuses a thread.
+ */
+std::shared_ptr<kit::ThreadPool> passPool();
+
+} // namespace tesh::vms_server_plugins::analytics::qv
