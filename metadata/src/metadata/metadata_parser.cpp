@@ -30,20 +30,27 @@ bool MetadataParser::copy(const char* data, int size)
 {
     m_copiedLength = 0;
     if (!isWithinDocumentBounds(data, size))
+    {
+        m_text.reset();
         return false;
+    }
     try
     {
+        if (!m_text)
+            m_text = lendTextBuffer();
+        std::vector<char>& text = *m_text;
         const auto length = static_cast<std::size_t>(size);
         // Grown only, never shrunk here: a resize that grows zero-fills, which would cost a second pass over the text.
-        if (m_text.size() < length + 1)
-            m_text.resize(length + 1);
-        std::memcpy(m_text.data(), data, length);
-        m_text[length] = '\0'; //< rapidxml reads up to a zero byte and would run past the data without one.
+        if (text.size() < length + 1)
+            text.resize(length + 1);
+        std::memcpy(text.data(), data, length);
+        text[length] = '\0'; //< rapidxml reads up to a zero byte and would run past the data without one.
         m_copiedLength = length;
         return true;
     }
     catch (...)
     {
+        m_text.reset();
         return false;
     }
 }
@@ -51,21 +58,18 @@ bool MetadataParser::copy(const char* data, int size)
 std::unique_ptr<MetadataDocument> MetadataParser::parseCopy()
 {
     const std::size_t length = std::exchange(m_copiedLength, 0);
-    if (length == 0)
+    const LentTextBuffer text = std::move(m_text);
+    if (length == 0 || !text)
         return nullptr;
-    std::unique_ptr<MetadataDocument> document;
     try
     {
         const LentXmlDocument xml = lendXmlDocument();
-        document = parseMetadataStream(m_text.data(), length, *xml);
+        return parseMetadataStream(text->data(), length, *xml);
     }
     catch (...)
     {
-        document.reset();
+        return nullptr;
     }
-    if (m_text.capacity() > kRetainedBufferBytes)
-        m_text = std::vector<char>();
-    return document;
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -3,10 +3,10 @@
 
 #include <cstddef>
 #include <memory>
-#include <vector>
 
 #include "metadata_document.h"
 #include "parse_metadata_stream.h"
+#include "text_buffer_shelf.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -16,18 +16,13 @@ namespace tesh::vms_server_plugins::analytics::qv {
  */
 constexpr std::size_t kMaxDocumentBytes = 4 * 1024 * 1024;
 
-/**
- * The text buffer keeps its memory up to this size between packets, which serves every ordinary document without
- * allocating; a larger one, left by an exceptional document, is released so that it does not stay pinned.
- */
-constexpr std::size_t kRetainedBufferBytes = 256 * 1024;
-
 /** Whether a packet's data is one that the parser copies and reads: not null, of 1 to kMaxDocumentBytes bytes. */
 bool isWithinDocumentBounds(const char* data, int size);
 
 /**
- * Parses the data of one metadata packet at a time, reusing one text buffer across calls, since a buffer allocated
- * and freed per packet costs page faults; the rapidxml document is lent for each parse (see lendXmlDocument).
+ * Parses the data of one metadata packet at a time. The text buffer is lent from the copy to the end of the parse
+ * (see lendTextBuffer) and the rapidxml document for each parse (see lendXmlDocument), since buffers allocated and
+ * freed per packet cost page faults, and buffers kept per camera are cold in cache.
  * The copy and the parse may run on different threads, one after the other: the copy costs the host's thread a
  * memcpy, the parse runs where the pass runs. Not thread-safe: one owner at a time.
  */
@@ -60,7 +55,7 @@ public:
     std::unique_ptr<MetadataDocument> parseCopy();
 
 private:
-    std::vector<char> m_text;
+    LentTextBuffer m_text; //< Held from a copy to its parse.
     std::size_t m_copiedLength = 0; //< Of the text in m_text not yet parsed; 0 for none.
 };
 

@@ -10,6 +10,7 @@
 #include <rapidxml/rapidxml.hpp>
 
 #include <tesh/kit/immortal.h>
+#include <tesh/kit/shelf.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -35,8 +36,8 @@ constexpr std::size_t kBlockHeaderBytes = alignof(std::max_align_t);
 
 struct Shelf
 {
-    std::mutex mutex;
-    std::vector<std::unique_ptr<Document>> documents; //< The most recently put back last.
+    kit::Shelf<Document> documents{kMaxShelvedDocuments};
+    std::mutex mutex; //< Guards blocks.
     std::vector<unsigned char*> blocks; //< Each at its header; the most recently put back last.
 };
 
@@ -47,13 +48,9 @@ struct ShelfEmptier
 
     ~ShelfEmptier()
     {
-        // The documents go first, outside the lock: one that still held blocks would give them back through it.
-        std::vector<std::unique_ptr<Document>> documents;
-        {
-            const std::lock_guard<std::mutex> lock(shelf.mutex);
-            documents.swap(shelf.documents);
-        }
-        documents.clear();
+        // The documents go first, outside the blocks' lock: one that still held blocks would give them back through
+        // it.
+        shelf.documents.takeAll();
         std::vector<unsigned char*> blocks;
         {
             const std::lock_guard<std::mutex> lock(shelf.mutex);
@@ -135,33 +132,13 @@ void freeBlock(void* memory)
 
 void XmlDocumentReturn::operator()(Document* document) const
 {
-    std::unique_ptr<Document> owned(document);
-    Shelf& documents = shelf();
-    const std::lock_guard<std::mutex> lock(documents.mutex);
-    if (documents.documents.size() >= kMaxShelvedDocuments)
-        return;
-    try
-    {
-        documents.documents.push_back(std::move(owned));
-    }
-    catch (...)
-    {
-        // Freed instead of kept.
-    }
+    shelf().documents.put(std::unique_ptr<Document>(document));
 }
 
 LentXmlDocument lendXmlDocument()
 {
-    Shelf& documents = shelf();
-    {
-        const std::lock_guard<std::mutex> lock(documents.mutex);
-        if (!documents.documents.empty())
-        {
-            LentXmlDocument document(documents.documents.back().release());
-            documents.documents.pop_back();
-            return document;
-        }
-    }
+    if (std::unique_ptr<Document> shelved = shelf().documents.take())
+        return LentXmlDocument(shelved.release());
     LentXmlDocument document(new Document());
     document->set_allocator(allocateBlock, freeBlock);
     return document;
