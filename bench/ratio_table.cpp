@@ -68,7 +68,7 @@ void printRow(const CapturingReporter& times, int objectCount, std::ostream& out
 void printContext(const CapturingReporter& times, std::ostream& out)
 {
     out << "\nContained in (c) and (d), measured in the same run:\n"
-        << "  enqueue on an idle pool of the agent's size, the call alone (it wakes a worker): "
+        << "  enqueue on an idle pool of one worker, the call alone (it wakes the worker): "
         << formatted(times.microseconds(kEnqueueCallName, ""), "%.2f") << " us\n"
         << "  hand-off to such a pool and back (enqueue, wait for the future): "
         << formatted(times.microseconds(kHandOffName, ""), "%.2f") << " us\n"

@@ -15,6 +15,7 @@
 #include <host_double/host_string_map.h>
 #include <host_double/leak_check.h>
 #include <host_double/taken_error.h>
+#include <plugin/pass_pool.h>
 
 #include <support/camera_documents.h>
 #include <support/metadata_views.h>
@@ -173,6 +174,33 @@ TEST(DeviceAgentRelease, aHandlerMayDetachOrReleaseTheAgentFromInsideItsCall)
         EXPECT_NO_LEAKS(leakCheck);
         EXPECT_EQ(handler->packets(), row.packets) << "no packet accepted before the release is lost";
     }
+}
+
+TEST(DeviceAgentPasses, handlersThatHoldTheirPassesDoNotHoldUpOtherCameras)
+{
+    const LeakCheck leakCheck;
+    std::promise<void> testLetGo;
+    const std::shared_future<void> letGo = testLetGo.get_future().share();
+    std::vector<sdk::Ptr<ReentrantHandler>> stuckHandlers;
+    std::vector<sdk::Ptr<DeviceAgent>> stuckAgents;
+    for (unsigned i = 0; i + 1 < vms_server_plugins::analytics::qv::kMinPassWorkers; ++i)
+    {
+        stuckHandlers.push_back(sdk::makePtr<ReentrantHandler>([&]() { letGo.wait(); }));
+        stuckAgents.push_back(makeAgent());
+        stuckAgents.back()->setHandler(stuckHandlers.back().get());
+        pushDocument(*stuckAgents.back(), 1, documentXml({{1}}, ""));
+    }
+    const auto handler = sdk::makePtr<DeviceAgentHandler>();
+    const sdk::Ptr<DeviceAgent> agent = makeAgent();
+    agent->setHandler(handler.get());
+
+    pushDocument(*agent, 1, documentXml({{1}}, ""));
+
+    EXPECT_TRUE(waitUntilReady(*agent));
+    EXPECT_EQ(handler->packets().size(), 1U);
+    testLetGo.set_value();
+    for (const auto& stuck: stuckAgents)
+        EXPECT_TRUE(waitUntilReady(*stuck));
 }
 
 TEST(DeviceAgentSetup, cameraAddressIsTheFirstDottedQuadOfTheUrl)

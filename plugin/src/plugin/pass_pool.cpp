@@ -11,7 +11,7 @@ namespace {
 
 unsigned workerCount()
 {
-    return std::max(2u, std::thread::hardware_concurrency());
+    return std::max(kMinPassWorkers, std::thread::hardware_concurrency());
 }
 
 } // namespace
