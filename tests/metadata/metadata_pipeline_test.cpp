@@ -83,10 +83,11 @@ protected:
             return settings;
         },
         [this]() { ++settingsChangeReports; },
-        [this](sdk::Ptr<IMetadataPacket> packet) {
+        [this](std::vector<sdk::Ptr<IMetadataPacket>> packets) {
             if (failDeliveries)
                 throw std::runtime_error("delivery failed");
-            handler->handleMetadata(packet.get());
+            for (const auto& packet: packets)
+                handler->handleMetadata(packet.get());
         },
         [this](const std::string& text) { printed.push_back(text); }};
     kit::ThreadPool pool{1}; //< Drained first.

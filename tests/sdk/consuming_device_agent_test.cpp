@@ -126,6 +126,7 @@ public:
 
     using ConsumingDeviceAgent::printPrefix;
     using ConsumingDeviceAgent::pushMetadataPacket;
+    using ConsumingDeviceAgent::pushMetadataPackets;
     using ConsumingDeviceAgent::settings;
 
     std::string manifestString() const override { return kManifest; }
@@ -537,6 +538,30 @@ TEST_F(ConsumingDeviceAgentTest, pushMetadataPacketDeliversAndTakesOverTheCaller
     EXPECT_EQ(2, refCountOf(packet.get())) << "ours and the handler's: the handed-over one is released";
     f.handler->clear();
     EXPECT_EQ(1, refCountOf(packet.get()));
+}
+
+TEST_F(ConsumingDeviceAgentTest, pushedRunOfPacketsIsLoggedAndDeliveredInOrder)
+{
+    Fixture f(/*enableOutput*/ true);
+    const std::vector<Ptr<IMetadataPacket>> packets{
+        objectPacket(100, {"tesh.qv.Human"}), eventPacket(0, {"tesh.qv.LineCrossing", "tesh.qv.Tampering"})};
+
+    StderrCapture capture;
+    f.agent->pushMetadataPackets(packets);
+
+    const std::string p = devicePrefix("cam1");
+    EXPECT_EQ((Lines{
+                  p + "logMetadataPacketIfNeeded(): Object metadata packet contains 1 item of type tesh.qv.Human.",
+                  p + "logMetadataPacketIfNeeded(): Event metadata packet contains 2 item(s).",
+                  p + "logMetadataPacketIfNeeded(): WARNING: Event metadata packet has timestamp 0.",
+              }),
+        capture.lines());
+    ASSERT_EQ(2, f.handler->callCount());
+    EXPECT_EQ(packets[0].get(), f.handler->packets()[0].get());
+    EXPECT_EQ(packets[1].get(), f.handler->packets()[1].get());
+    f.handler->clear();
+    for (const auto& packet: packets)
+        EXPECT_EQ(1, refCountOf(packet.get())) << "the base gives back the references it was handed";
 }
 
 TEST_F(ConsumingDeviceAgentTest, pushMetadataPacketWithNegativeTimeReportsTheCheckAndStillDelivers)

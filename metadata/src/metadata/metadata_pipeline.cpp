@@ -259,9 +259,9 @@ void MetadataPipeline::convert(const MetadataDocument& document, const Pass& pas
                 m_sharedAttributes};
             ObjectConversion conversion = convertObjects(document, objectContext);
             if (conversion.objectPacket)
-                m_outgoingObjectPackets.push_back(std::move(conversion.objectPacket));
+                m_outgoingPackets.push_back(std::move(conversion.objectPacket));
             for (auto& bestShot: conversion.bestShotPackets)
-                m_outgoingBestShotPackets.push_back(std::move(bestShot));
+                m_outgoingPackets.push_back(std::move(bestShot));
         }
         catch (...)
         {
@@ -274,7 +274,7 @@ void MetadataPipeline::convert(const MetadataDocument& document, const Pass& pas
         {
             const EventConversionContext eventContext{
                 pass.timestampUs, pass.settings.highlightSeconds, m_behaviorHighlights, m_settingsChanged};
-            m_outgoingEventPackets.push_back(convertEvents(document, eventContext));
+            m_outgoingPackets.push_back(convertEvents(document, eventContext));
         }
         catch (...)
         {
@@ -283,32 +283,24 @@ void MetadataPipeline::convert(const MetadataDocument& document, const Pass& pas
     }
 }
 
-/** In order on the pass's worker: each packet reaches the host after the one before, whatever the host does. */
+/** On the pass's worker, so the packets of one pass reach the host in order and before those of the next. */
 void MetadataPipeline::deliverOutgoingPackets()
 {
-    const auto deliverEach = [this](auto& packets) {
-        for (auto& packet: packets)
-        {
-            try
-            {
-                m_deliver(std::move(packet));
-            }
-            catch (...)
-            {
-                // This packet is lost; the next ones of the pass are not.
-            }
-        }
-    };
-    deliverEach(m_outgoingObjectPackets);
-    deliverEach(m_outgoingBestShotPackets);
-    deliverEach(m_outgoingEventPackets);
+    if (m_outgoingPackets.empty())
+        return;
+    try
+    {
+        m_deliver(std::move(m_outgoingPackets));
+    }
+    catch (...)
+    {
+        // What was not delivered of this pass is lost; the next passes are not.
+    }
 }
 
 void MetadataPipeline::clearOutgoingPackets()
 {
-    m_outgoingObjectPackets.clear();
-    m_outgoingBestShotPackets.clear();
-    m_outgoingEventPackets.clear();
+    m_outgoingPackets.clear();
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -70,8 +70,11 @@ public:
     /** The camera reported that its analytics settings changed; called on a worker. */
     using SettingsChanged = std::function<void()>;
 
-    /** Hands one packet to the host, taking over its reference; called on the pass's worker, one at a time. */
-    using Delivery = std::function<void(sdk::Ptr<sdk::analytics::IMetadataPacket>)>;
+    /**
+     * Hands the packets of one pass to the host, in order, taking over their references; called on the pass's
+     * worker, one pass at a time.
+     */
+    using Delivery = std::function<void(std::vector<sdk::Ptr<sdk::analytics::IMetadataPacket>>)>;
 
     /** Writes one line of the agent's log; called on the admitting thread or on the pass's worker. */
     using Print = std::function<void(const std::string&)>;
@@ -159,9 +162,8 @@ private:
     TrackIds m_trackIds;
     SharedAttributes m_sharedAttributes;
     CoordinateSpan m_coordinateSpan;
-    std::vector<sdk::Ptr<sdk::analytics::ObjectMetadataPacket>> m_outgoingObjectPackets;
-    std::vector<sdk::Ptr<sdk::analytics::ObjectTrackBestShotPacket>> m_outgoingBestShotPackets;
-    std::vector<sdk::Ptr<sdk::analytics::EventMetadataPacket>> m_outgoingEventPackets;
+    /** The pass's packets in the order they are delivered: objects, best shots, then events. */
+    std::vector<sdk::Ptr<sdk::analytics::IMetadataPacket>> m_outgoingPackets;
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -40,7 +40,7 @@ DeviceAgent::DeviceAgent(const IDeviceInfo* deviceInfo):
         *m_passPool,
         [this]() { return passSettings(); },
         [this]() { m_cameraSettings->cameraSettingsChanged(); },
-        [this](Ptr<IMetadataPacket> packet) { pushMetadataPacket(packet.releasePtr()); },
+        [this](std::vector<Ptr<IMetadataPacket>> packets) { pushMetadataPackets(std::move(packets)); },
         [this](const std::string& text) { print(text); })
 {}
 

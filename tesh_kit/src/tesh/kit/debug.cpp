@@ -85,6 +85,17 @@ void printLine(std::string_view prefix, std::string_view text)
     outputStream().write(line, static_cast<std::streamsize>(size)).flush();
 }
 
+void appendLine(std::string* lines, std::string_view prefix, std::string_view text)
+{
+    lines->append(prefix).append(text).push_back('\n');
+}
+
+void printLines(std::string_view lines)
+{
+    if (!lines.empty())
+        outputStream().write(lines.data(), static_cast<std::streamsize>(lines.size())).flush();
+}
+
 std::string toLiteral(const std::string& text)
 {
     std::string result = "\"";

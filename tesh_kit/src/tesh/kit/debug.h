@@ -13,6 +13,15 @@ using PrintFunc = std::function<void(const std::string& text)>;
 /** Writes prefix, text and an end of line to the standard error stream in one write, then flushes. */
 void printLine(std::string_view prefix, std::string_view text);
 
+/** Appends prefix, text and an end of line to a block of lines that printLines() writes. */
+void appendLine(std::string* lines, std::string_view prefix, std::string_view text);
+
+/**
+ * Writes whole lines, each ended, to the standard error stream in one write, then flushes; nothing for none. For
+ * lines that come in runs, such as one per packet of a pass: a write each would cost a call into the system each.
+ */
+void printLines(std::string_view lines);
+
 /** Double-quoted and escaped so that any byte reads back unambiguously; null gives the letters null. */
 std::string toLiteral(const char* text);
 std::string toLiteral(const std::string& text);

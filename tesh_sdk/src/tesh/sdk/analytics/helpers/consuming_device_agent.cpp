@@ -254,6 +254,34 @@ void ConsumingDeviceAgent::pushMetadataPacket(IMetadataPacket* metadataPacket)
     processMetadataPacket(packet.get(), -1);
 }
 
+void ConsumingDeviceAgent::pushMetadataPackets(std::vector<Ptr<IMetadataPacket>> metadataPackets)
+{
+    const std::lock_guard<std::recursive_mutex> lock(m_deliveryMutex);
+    // Without a handler no packet is logged as delivered: each is reported as ignored instead.
+    const bool logged = m_enableOutput && hasHandler();
+    if (logged)
+    {
+        std::string lines;
+        for (const Ptr<IMetadataPacket>& packet: metadataPackets)
+        {
+            if (packet)
+                appendMetadataPacketLog(&lines, packet.get(), -1);
+        }
+        kit::debug::printLines(lines);
+    }
+    for (const Ptr<IMetadataPacket>& packet: metadataPackets)
+    {
+        try
+        {
+            processMetadataPacket(packet.get(), -1, logged);
+        }
+        catch (...)
+        {
+            // This packet is lost; the next ones are not.
+        }
+    }
+}
+
 void ConsumingDeviceAgent::processMetadataPackets(const std::vector<IMetadataPacket*>& metadataPackets)
 {
     // Nothing to deliver must not wait for the delivery lock: a handler call in progress holds it, and the host's
@@ -273,7 +301,7 @@ void ConsumingDeviceAgent::processMetadataPackets(const std::vector<IMetadataPac
     }
 }
 
-void ConsumingDeviceAgent::processMetadataPacket(IMetadataPacket* metadataPacket, int packetIndex)
+void ConsumingDeviceAgent::processMetadataPacket(IMetadataPacket* metadataPacket, int packetIndex, bool logged)
 {
     const std::string operation = "processMetadataPacket";
     // Our own reference: a handler that detaches itself from inside its call must not die under it.
@@ -289,7 +317,8 @@ void ConsumingDeviceAgent::processMetadataPacket(IMetadataPacket* metadataPacket
             print(operation + "(): WARNING: Null metadata packet" + indexText(packetIndex) + " found; discarded.");
         return;
     }
-    logMetadataPacketIfNeeded(metadataPacket, packetIndex);
+    if (!logged)
+        logMetadataPacketIfNeeded(metadataPacket, packetIndex);
     TESH_KIT_CHECK([this](const std::string& text) { print(text); }, metadataPacket->timestampUs() >= 0, "");
     currentHandler->handleMetadata(metadataPacket);
 }
@@ -301,11 +330,21 @@ void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* meta
     const auto printLine = [this](std::string_view text) { kit::debug::printLine(m_packetLogPrefix, text); };
     if (!TESH_KIT_CHECK(printLine, metadataPacket, ""))
         return;
+    std::string lines;
+    appendMetadataPacketLog(&lines, metadataPacket, packetIndex);
+    kit::debug::printLines(lines);
+}
+
+/** The lines logged for a delivered packet, each a line of its own and written by the caller. */
+void ConsumingDeviceAgent::appendMetadataPacketLog(
+    std::string* lines, const IMetadataPacket* metadataPacket, int packetIndex) const
+{
+    const auto addLine = [&](std::string_view text) { kit::debug::appendLine(lines, m_packetLogPrefix, text); };
 
     const char* kind = packetKind(metadataPacket);
     if (kind[0] == '\0')
     {
-        printLine("(): WARNING: Metadata packet" + indexText(packetIndex) + " has unknown type.");
+        addLine("(): WARNING: Metadata packet" + indexText(packetIndex) + " has unknown type.");
         kind = "Unknown";
     }
 
@@ -315,16 +354,16 @@ void ConsumingDeviceAgent::logMetadataPacketIfNeeded(const IMetadataPacket* meta
     const int count = compoundPacket->count();
     if (count == 0)
     {
-        printLine(packetLine("WARNING: ", kind, packetIndex).append(" is empty."));
+        addLine(packetLine("WARNING: ", kind, packetIndex).append(" is empty."));
         return;
     }
     std::string line = packetLine("", kind, packetIndex);
     line.append(" contains ").append(std::to_string(count)).append(" ");
     appendItemsText(&line, compoundPacket.get(), count);
     line.push_back('.');
-    printLine(line);
+    addLine(line);
     if (metadataPacket->timestampUs() == 0)
-        printLine(packetLine("WARNING: ", kind, packetIndex).append(" has timestamp 0."));
+        addLine(packetLine("WARNING: ", kind, packetIndex).append(" has timestamp 0."));
 }
 
 } // namespace tesh::sdk::analytics

@@ -62,6 +62,12 @@ protected:
     /** Delivers one packet to the handler now and takes over the caller's reference. */
     void pushMetadataPacket(IMetadataPacket* metadataPacket);
 
+    /**
+     * Delivers the packets now, in order, each as pushMetadataPacket() delivers one. Their log lines go out in one
+     * write ahead of the first delivery: a write per packet would cost a call into the system per packet.
+     */
+    void pushMetadataPackets(std::vector<Ptr<IMetadataPacket>> metadataPackets);
+
     /** A copy taken under the settings lock, so a concurrent delivery cannot change it under the reader. */
     Settings settings() const;
 
@@ -78,8 +84,10 @@ private:
     Ptr<IDeviceAgentHandler> handler() const;
     void failPush(Result<void>* outResult, ErrorCode errorCode, const std::string& message) const;
     void processMetadataPackets(const std::vector<IMetadataPacket*>& metadataPackets);
-    void processMetadataPacket(IMetadataPacket* metadataPacket, int packetIndex);
+    /** @param logged Its log lines were written already. */
+    void processMetadataPacket(IMetadataPacket* metadataPacket, int packetIndex, bool logged = false);
     void logMetadataPacketIfNeeded(const IMetadataPacket* metadataPacket, int packetIndex) const;
+    void appendMetadataPacketLog(std::string* lines, const IMetadataPacket* metadataPacket, int packetIndex) const;
 
 private:
     const bool m_enableOutput;
