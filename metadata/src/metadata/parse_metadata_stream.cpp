@@ -21,8 +21,12 @@ namespace {
 
 using Node = rapidxml::xml_node<char>;
 
-/** Element text trimmed at both ends, with its inner white-space runs condensed to one space. */
-constexpr int kParseFlags = rapidxml::parse_trim_whitespace | rapidxml::parse_normalize_whitespace;
+/**
+ * Element text trimmed at both ends, with its inner white-space runs condensed to one space. Every name and value is
+ * read with its size, so rapidxml need not write a terminator after each into the text.
+ */
+constexpr int kParseFlags
+    = rapidxml::parse_trim_whitespace | rapidxml::parse_normalize_whitespace | rapidxml::parse_no_string_terminators;
 
 /** Names are compared with the prefixes nameElementsByNamespace gave them. */
 std::string_view nameOf(const Node& node)
