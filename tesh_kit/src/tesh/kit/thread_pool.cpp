@@ -26,10 +26,15 @@ void setWorkerStartForTests(WorkerStart start)
 ThreadPool::ThreadPool(unsigned workerCount)
 {
     m_workers.reserve(workerCount);
+    m_idleWorkers.reserve(workerCount);
     try
     {
         for (unsigned i = 0; i < workerCount; ++i)
-            m_workers.push_back(startWorker([this]() { workerLoop(); }));
+        {
+            m_workers.push_back(std::make_unique<Worker>());
+            Worker& worker = *m_workers.back();
+            worker.thread = startWorker([this, &worker]() { workerLoop(worker); });
+        }
     }
     catch (...)
     {
@@ -53,39 +58,59 @@ void ThreadPool::stopAndJoin()
     {
         const std::lock_guard<std::mutex> lock(m_queueMutex);
         m_stop = true;
+        // Told under the lock: a worker that has not started to wait yet sees the stop before it does.
+        for (const auto& worker: m_workers)
+            worker->wake.notify_all();
     }
-    m_condition.notify_all();
-    for (std::thread& worker: m_workers)
-        worker.join();
+    for (const auto& worker: m_workers)
+    {
+        if (worker->thread.joinable())
+            worker->thread.join();
+    }
 }
 
 void ThreadPool::push(std::function<void()> job)
 {
+    Worker* handedTo = nullptr;
     {
         const std::lock_guard<std::mutex> lock(m_queueMutex);
         if (m_stop)
             throw std::runtime_error("enqueue on stopped ThreadPool");
         m_tasks.push(std::move(job));
+        if (!m_idleWorkers.empty())
+        {
+            handedTo = m_idleWorkers.back();
+            m_idleWorkers.pop_back();
+            handedTo->handed = true;
+        }
     }
-    m_condition.notify_one();
+    // Workers live as long as the pool, and one that was handed a task cannot have stopped waiting without it.
+    if (handedTo)
+        handedTo->wake.notify_one();
 }
 
 // No thread_local for this: in a library loaded at run time it takes dynamic TLS, which some hosts run short of.
 bool ThreadPool::isOwnWorker() const
 {
     const std::thread::id caller = std::this_thread::get_id();
-    return std::any_of(
-        m_workers.begin(), m_workers.end(), [caller](const std::thread& worker) { return worker.get_id() == caller; });
+    return std::any_of(m_workers.begin(), m_workers.end(),
+        [caller](const std::unique_ptr<Worker>& worker) { return worker->thread.get_id() == caller; });
 }
 
-void ThreadPool::workerLoop()
+void ThreadPool::workerLoop(Worker& self)
 {
     for (;;)
     {
         std::function<void()> job;
         {
             std::unique_lock<std::mutex> lock(m_queueMutex);
-            m_condition.wait(lock, [this]() { return m_stop || !m_tasks.empty(); });
+            // A worker handed a task may find it taken by one that came back first: it waits again.
+            while (!m_stop && m_tasks.empty())
+            {
+                self.handed = false;
+                m_idleWorkers.push_back(&self);
+                self.wake.wait(lock, [this, &self]() { return m_stop || self.handed; });
+            }
             if (m_tasks.empty())
                 return;
             job = std::move(m_tasks.front());

@@ -20,6 +20,10 @@ using WorkerStart = std::thread (*)(std::function<void()> loop);
 /** For tests: every pool made afterwards starts its workers through start; null restores the plain start. */
 void setWorkerStartForTests(WorkerStart start);
 
+/**
+ * Wakes the worker that went idle last: it is the most likely to be still in cache, and the scheduler gives a thread
+ * that slept long a head start that lets it push aside the thread that woke it.
+ */
 class ThreadPool
 {
 public:
@@ -43,15 +47,22 @@ public:
     bool isOwnWorker() const;
 
 private:
+    struct Worker
+    {
+        std::thread thread;
+        std::condition_variable wake; //< Handed a task, or stop.
+        bool handed = false; //< Taken off the idle stack by push(); guarded by the queue mutex.
+    };
+
     void push(std::function<void()> job);
-    void workerLoop();
+    void workerLoop(Worker& self);
     void stopAndJoin();
 
 private:
-    std::vector<std::thread> m_workers;
+    std::vector<std::unique_ptr<Worker>> m_workers;
     std::queue<std::function<void()>> m_tasks;
     std::mutex m_queueMutex;
-    std::condition_variable m_condition; //< New work or stop.
+    std::vector<Worker*> m_idleWorkers; //< Waiting for a task, the last to wait last.
     std::condition_variable m_idleCondition; //< The queue ran dry with no task running.
     unsigned m_runningTasks = 0;
     bool m_stop = false;
