@@ -46,6 +46,19 @@ public:
     ~RefusedStarts() { setWorkerStartForTests(nullptr); }
 };
 
+TEST(ThreadPool, theWorkerThatWentIdleLastTakesTheNextTask)
+{
+    ThreadPool pool(3);
+    const auto runOn = [&pool]() { return pool.enqueue([]() { return std::this_thread::get_id(); }).get(); };
+    for (int i = 0; i < 3; ++i)
+    {
+        std::this_thread::sleep_for(50ms); //< All three wait: none is still starting or finishing a task.
+        const std::thread::id first = runOn();
+        std::this_thread::sleep_for(50ms); //< Its worker waits again, the last of the three to do so.
+        EXPECT_EQ(runOn(), first);
+    }
+}
+
 TEST(ThreadPool, taskThatWaitsOnItsOwnSubtasksFinishes)
 {
     ThreadPool pool(2);
