@@ -84,7 +84,8 @@ void ThreadPool::push(std::function<void()> job)
             handedTo->handed = true;
         }
     }
-    // Workers live as long as the pool, and one that was handed a task cannot have stopped waiting without it.
+    // Told outside the lock: the worker lives as long as the pool, and a notice that comes late finds it at worst
+    // waiting again, which its condition ignores.
     if (handedTo)
         handedTo->wake.notify_one();
 }
