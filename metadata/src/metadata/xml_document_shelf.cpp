@@ -48,8 +48,7 @@ struct ShelfEmptier
 
     ~ShelfEmptier()
     {
-        // The documents go first, outside the blocks' lock: one that still held blocks would give them back through
-        // it.
+        // The documents go first, outside the blocks' lock, which one still holding blocks takes to give them back.
         shelf.documents.takeAll();
         std::vector<unsigned char*> blocks;
         {

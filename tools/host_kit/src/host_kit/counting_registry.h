@@ -40,8 +40,7 @@ public:
     /** Always false when only counts are kept. */
     bool isLive(const tesh::sdk::IRefCountable* object) const;
 
-    /** Destructions of objects that were not alive: a double delete, or a creation never reported; 0 with counts only.
-     */
+    /** Destructions of objects not alive (a double delete, or a creation never reported); 0 with counts only. */
     int unknownDestroyedCount() const { return m_unknownDestroyedCount; }
 
     /** Objects created and not yet destroyed, in address order; none when only counts are kept. */
