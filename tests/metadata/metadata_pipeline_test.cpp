@@ -83,7 +83,7 @@ protected:
             return settings;
         },
         [this]() { ++settingsChangeReports; },
-        [this](std::vector<sdk::Ptr<IMetadataPacket>> packets) {
+        [this](const std::vector<sdk::Ptr<IMetadataPacket>>& packets) {
             if (failDeliveries)
                 throw std::runtime_error("delivery failed");
             for (const auto& packet: packets)

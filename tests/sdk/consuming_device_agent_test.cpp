@@ -561,7 +561,7 @@ TEST_F(ConsumingDeviceAgentTest, pushedRunOfPacketsIsLoggedAndDeliveredInOrder)
     EXPECT_EQ(packets[1].get(), f.handler->packets()[1].get());
     f.handler->clear();
     for (const auto& packet: packets)
-        EXPECT_EQ(1, refCountOf(packet.get())) << "the base gives back the references it was handed";
+        EXPECT_EQ(1, refCountOf(packet.get())) << "the base keeps no reference of its own";
 }
 
 TEST_F(ConsumingDeviceAgentTest, pushMetadataPacketWithNegativeTimeReportsTheCheckAndStillDelivers)

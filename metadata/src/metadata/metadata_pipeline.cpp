@@ -290,7 +290,7 @@ void MetadataPipeline::deliverOutgoingPackets()
         return;
     try
     {
-        m_deliver(std::move(m_outgoingPackets));
+        m_deliver(m_outgoingPackets);
     }
     catch (...)
     {

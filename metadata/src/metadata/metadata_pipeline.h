@@ -71,10 +71,10 @@ public:
     using SettingsChanged = std::function<void()>;
 
     /**
-     * Hands the packets of one pass to the host, in order, taking over their references; called on the pass's
-     * worker, one pass at a time.
+     * Hands the packets of one pass to the host, in order; the pipeline lets go of them afterwards, and keeps the
+     * list's room for the next pass. Called on the pass's worker, one pass at a time.
      */
-    using Delivery = std::function<void(std::vector<sdk::Ptr<sdk::analytics::IMetadataPacket>>)>;
+    using Delivery = std::function<void(const std::vector<sdk::Ptr<sdk::analytics::IMetadataPacket>>&)>;
 
     /** Writes one line of the agent's log; called on the admitting thread or on the pass's worker. */
     using Print = std::function<void(const std::string&)>;

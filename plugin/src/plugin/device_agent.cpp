@@ -40,7 +40,7 @@ DeviceAgent::DeviceAgent(const IDeviceInfo* deviceInfo):
         *m_passPool,
         [this]() { return passSettings(); },
         [this]() { m_cameraSettings->cameraSettingsChanged(); },
-        [this](std::vector<Ptr<IMetadataPacket>> packets) { pushMetadataPackets(std::move(packets)); },
+        [this](const std::vector<Ptr<IMetadataPacket>>& packets) { pushMetadataPackets(packets); },
         [this](const std::string& text) { print(text); })
 {}
 

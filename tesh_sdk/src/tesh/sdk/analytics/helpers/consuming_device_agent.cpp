@@ -254,7 +254,7 @@ void ConsumingDeviceAgent::pushMetadataPacket(IMetadataPacket* metadataPacket)
     processMetadataPacket(packet.get(), -1);
 }
 
-void ConsumingDeviceAgent::pushMetadataPackets(std::vector<Ptr<IMetadataPacket>> metadataPackets)
+void ConsumingDeviceAgent::pushMetadataPackets(const std::vector<Ptr<IMetadataPacket>>& metadataPackets)
 {
     const std::lock_guard<std::recursive_mutex> lock(m_deliveryMutex);
     // Without a handler no packet is logged as delivered: each is reported as ignored instead.

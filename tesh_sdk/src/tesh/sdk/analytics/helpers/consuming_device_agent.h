@@ -63,10 +63,11 @@ protected:
     void pushMetadataPacket(IMetadataPacket* metadataPacket);
 
     /**
-     * Delivers the packets now, in order, each as pushMetadataPacket() delivers one. Their log lines go out in one
-     * write ahead of the first delivery: a write per packet would cost a call into the system per packet.
+     * Delivers the packets now, in order, each as pushMetadataPacket() delivers one, but leaves the caller's
+     * references with the caller. Their log lines go out in one write ahead of the first delivery: a write per packet
+     * would cost a call into the system per packet.
      */
-    void pushMetadataPackets(std::vector<Ptr<IMetadataPacket>> metadataPackets);
+    void pushMetadataPackets(const std::vector<Ptr<IMetadataPacket>>& metadataPackets);
 
     /** A copy taken under the settings lock, so a concurrent delivery cannot change it under the reader. */
     Settings settings() const;
