@@ -13,8 +13,8 @@
 #include <benchmark/benchmark.h>
 #include <rapidxml/rapidxml.hpp>
 
+#include <metadata/markup_scan.h>
 #include <metadata/metadata_parser.h>
-#include <metadata/nesting_depth.h>
 #include <metadata/parse_metadata_stream.h>
 #include <tesh/kit/debug.h>
 #include <tesh/kit/thread_pool.h>
@@ -31,8 +31,8 @@ namespace {
 
 using vms_server_plugins::analytics::qv::kMaxDocumentNesting;
 using vms_server_plugins::analytics::qv::MetadataParser;
-using vms_server_plugins::analytics::qv::nestingWithin;
 using vms_server_plugins::analytics::qv::parseMetadataStream;
+using vms_server_plugins::analytics::qv::scanMarkup;
 
 /** One object, a busy scene and a crowded one. */
 const std::vector<int> kObjectCounts = {1, 10, 50};
@@ -162,7 +162,7 @@ void nestingScan(benchmark::State& state)
 {
     const std::string document = documentFor(state);
     for (auto _: state)
-        benchmark::DoNotOptimize(nestingWithin(document.data(), document.size(), kMaxDocumentNesting));
+        benchmark::DoNotOptimize(scanMarkup(document.data(), document.size(), kMaxDocumentNesting));
     setBytesProcessed(state, document);
 }
 

@@ -38,7 +38,7 @@ void printLegend(std::ostream& out)
            "  (a)    bare rapidxml parse: copy into a reused buffer, clear() and parse a reused document\n"
            "  (b)    MetadataParser::parse, copy and parse of a packet with a reused parser, as a pass parses its own\n"
            "  (b')   parseMetadataStream on a reused buffer and document, without the parser's copy and checks\n"
-           "  scan   nestingWithin, the nesting pre-scan that parseMetadataStream runs before rapidxml\n"
+           "  scan   scanMarkup, the pre-scan that parseMetadataStream runs before rapidxml\n"
            "  (c)    the host's push call doPushDataPacket, the agent idle: copy, and enqueue of the pass that parses\n"
            "  (c)cpu the processor time of the pushing thread during (c); the rest of (c) it was off the processor\n"
            "  (c')   the same call while a pass is under way: parse with a parser of the call's own, then queue the\n"

@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <host_double/repeated_text.h>
+#include <metadata/markup_scan.h>
 #include <metadata/metadata_parser.h>
-#include <metadata/nesting_depth.h>
 #include <metadata/parse_metadata_stream.h>
 #include <support/small_stack.h>
 
@@ -314,6 +314,9 @@ TEST(ParseMetadataStream, otherWritersSpellingsReadAsTheCamerasOwn)
     const Row rows[] = {
         {"the schema's spelling of the root", {{"tt:MetaDataStream", "tt:MetadataStream"}}},
         {"another prefix for the schema", {{"xmlns:tt=", "xmlns:onvif="}, {"<tt:", "<onvif:"}, {"</tt:", "</onvif:"}}},
+        {"another prefix for the schema, declared on a root after another top element",
+            {{"xmlns:tt=", "xmlns:onvif="}, {"<tt:", "<onvif:"}, {"</tt:", "</onvif:"},
+                {"<onvif:MetaDataStream", "<first/><onvif:MetaDataStream"}}},
         {"the schema as default namespace", {{"xmlns:tt=", "xmlns="}, {"<tt:", "<"}, {"</tt:", "</"}}},
         {"another prefix for notifications", {{"xmlns:wsnt=", "xmlns:b2="}, {"wsnt:", "b2:"}}},
         {"another prefix for the schema, declared deeper down",
@@ -727,9 +730,9 @@ TEST(NestingWithin, countsOpenElementsTheWayRapidxmlReadsThem)
         // An exact copy, so that a read past the size is an error AddressSanitizer reports.
         const auto copy = std::make_unique<char[]>(row.text.size());
         std::memcpy(copy.get(), row.text.data(), row.text.size());
-        EXPECT_EQ(nestingWithin(copy.get(), row.text.size(), row.maxDepth), row.within) << row.reason;
+        EXPECT_EQ(scanMarkup(copy.get(), row.text.size(), row.maxDepth).nestsWithin, row.within) << row.reason;
     }
-    EXPECT_TRUE(nestingWithin("<a></a><b><c>", 7, 1)) << "the text ends after size bytes";
+    EXPECT_TRUE(scanMarkup("<a></a><b><c>", 7, 1).nestsWithin) << "the text ends after size bytes";
 }
 
 } // namespace

@@ -168,16 +168,40 @@ Node* nextAfterChildren(Node* node, const rapidxml::xml_document<char>& xml)
     return node == &xml ? nullptr : node->next_sibling();
 }
 
+void respellRoot(Node& element, rapidxml::xml_document<char>& xml)
+{
+    constexpr std::string_view kRespelledRoot = "tt:MetadataStream";
+    if (std::string_view(element.name(), element.name_size()) == kRespelledRoot)
+        setName(element, kSchemaPrefix, kRootName, xml);
+}
+
 /**
- * The common document declares the prefixes the walk looks for, once, and then only the root's other spelling is
- * renamed: elements are done so without keeping scopes, up to the first declaration that changes names, which makes
- * it give up. The elements done by then had no such declaration in scope, so what it did to them is what the full
- * walk does and would do again; the full walk, run after, leaves them unchanged.
+ * The camera's document declares the prefixes the walk looks for on its root alone and has no CDATA section: only the
+ * root's other spelling can need a new name, and the root is at the top.
+ * @return False, having renamed nothing, where the first element's declarations change names.
+ */
+bool nameTopElements(rapidxml::xml_document<char>& xml)
+{
+    Node* const first = xml.first_node();
+    if (first && first->type() == rapidxml::node_element && !forEachDeclaration(*first, keepsNames))
+        return false;
+    for (Node* node = first; node; node = node->next_sibling())
+    {
+        if (node->type() == rapidxml::node_element)
+            respellRoot(*node, xml);
+    }
+    return true;
+}
+
+/**
+ * A document that declares namespaces deeper down mostly declares the prefixes the walk looks for, and then only the
+ * root's other spelling is renamed: elements are done so without keeping scopes, up to the first declaration that
+ * changes names, which makes it give up. The elements done by then had no such declaration in scope, so what it did to
+ * them is what the full walk does and would do again; the full walk, run after, leaves them unchanged.
  * @return Whether every element was done.
  */
 bool nameElementsAsWritten(rapidxml::xml_document<char>& xml)
 {
-    constexpr std::string_view kRespelledRoot = "tt:MetadataStream";
     Node* node = xml.first_node();
     while (node)
     {
@@ -188,8 +212,7 @@ bool nameElementsAsWritten(rapidxml::xml_document<char>& xml)
         }
         if (!forEachDeclaration(*node, keepsNames))
             return false;
-        if (std::string_view(node->name(), node->name_size()) == kRespelledRoot)
-            setName(*node, kSchemaPrefix, kRootName, xml);
+        respellRoot(*node, xml);
         adoptCData(*node);
         node = node->first_node() ? node->first_node() : nextAfterChildren(node, xml);
     }
@@ -252,8 +275,10 @@ private:
 
 } // namespace
 
-void nameElementsByNamespace(rapidxml::xml_document<char>& xml)
+void nameElementsByNamespace(rapidxml::xml_document<char>& xml, const MarkupScan& scan)
 {
+    if (!scan.hasCData && !scan.declaresNamespacesBelowFirst && nameTopElements(xml))
+        return;
     if (!nameElementsAsWritten(xml))
         Renamer(xml).run();
 }

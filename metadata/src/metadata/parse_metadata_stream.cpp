@@ -12,8 +12,8 @@
 
 #include <tesh/kit/decimal_number.h>
 
+#include "markup_scan.h"
 #include "names_by_namespace.h"
-#include "nesting_depth.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -27,6 +27,18 @@ using Node = rapidxml::xml_node<char>;
  */
 constexpr int kParseFlags
     = rapidxml::parse_trim_whitespace | rapidxml::parse_normalize_whitespace | rapidxml::parse_no_string_terminators;
+
+/**
+ * An element's first text is its value either way; the nodes of text, a thousand in a crowded scene, are only wanted
+ * where CDATA sections are, since rapidxml makes none for them without.
+ */
+void parseText(char* text, const MarkupScan& scan, rapidxml::xml_document<char>& xml)
+{
+    if (scan.hasCData)
+        xml.parse<kParseFlags>(text);
+    else
+        xml.parse<kParseFlags | rapidxml::parse_no_data_nodes>(text);
+}
 
 /** Names are compared with the prefixes nameElementsByNamespace gave them. */
 std::string_view nameOf(const Node& node)
@@ -359,11 +371,12 @@ std::unique_ptr<MetadataDocument> parseMetadataStream(char* text, std::size_t le
     try
     {
         // Refused before rapidxml's descent, which has no depth limit of its own, can exhaust the stack.
-        if (!nestingWithin(text, length, kMaxDocumentNesting))
+        const MarkupScan scan = scanMarkup(text, length, kMaxDocumentNesting);
+        if (!scan.nestsWithin)
             return nullptr;
         xml.clear();
-        xml.parse<kParseFlags>(text);
-        nameElementsByNamespace(xml);
+        parseText(text, scan, xml);
+        nameElementsByNamespace(xml, scan);
         const Node* root = firstChild(&xml, "tt:MetaDataStream");
         std::unique_ptr<MetadataDocument> document = root ? readDocument(*root) : nullptr;
         xml.clear();

@@ -1,5 +1,5 @@
 // A linear pre-scan of XML text that bounds how deeply rapidxml would recurse into it.
-#include "nesting_depth.h"
+#include "markup_scan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -133,6 +133,9 @@ class NestingScan
 public:
     NestingScan(const char* text, const char* end): m_pos(text), m_end(end) {}
 
+    /** What the scan noted of the markup on its way; complete once within() has answered true. */
+    const MarkupScan& seen() const { return m_seen; }
+
     bool within(int maxDepth)
     {
         int depth = 0;
@@ -227,6 +230,7 @@ private:
         }
         if (startsWith("![CDATA["))
         {
+            m_seen.hasCData = true;
             m_pos += 8;
             return skipPast("]]>");
         }
@@ -246,9 +250,12 @@ private:
         skipWhile(kSpace);
         while (isIn(*m_pos, kAttributeName))
         {
+            if (m_startTagsSeen > 0 && startsWith("xmlns"))
+                m_seen.declaresNamespacesBelowFirst = true;
             if (!skipAttribute())
                 return false;
         }
+        ++m_startTagsSeen;
         if (*m_pos == '>')
         {
             ++m_pos;
@@ -297,6 +304,8 @@ private:
 
     const char* m_pos;
     const char* const m_end;
+    int m_startTagsSeen = 0;
+    MarkupScan m_seen;
 };
 
 const char* firstZero(const char* text, std::size_t size)
@@ -318,19 +327,29 @@ bool contains(char c, const char* text, const char* end)
 
 } // namespace
 
-bool nestingWithin(const char* text, std::size_t size, int maxDepth)
+MarkupScan scanMarkup(const char* text, std::size_t size, int maxDepth)
 {
+    MarkupScan refused;
     if (!text)
-        return false;
+        return refused;
     const char* const end = firstZero(text, size);
     // Markup ends at a ">": a "<" with no ">" after it is markup that breaks off, and text after the last ">"
     // holds no markup, so the scan can end at that ">" and let it stand in for the zero byte.
     const char* const lastClose = lastOf('>', text, end);
     if (!lastClose)
-        return !contains('<', text, end);
+    {
+        MarkupScan noMarkup;
+        noMarkup.nestsWithin = !contains('<', text, end);
+        return noMarkup;
+    }
     if (contains('<', lastClose + 1, end))
-        return false;
-    return NestingScan(text, lastClose + 1).within(maxDepth);
+        return refused;
+    NestingScan scan(text, lastClose + 1);
+    if (!scan.within(maxDepth))
+        return refused;
+    MarkupScan seen = scan.seen();
+    seen.nestsWithin = true;
+    return seen;
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv
