@@ -1,7 +1,10 @@
 // Numbers read from a camera's texts: the integer and float readers against the C library conversions they follow.
+#include <charconv>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,27 @@ TEST(DecimalFloat, followsTheStandardConversionsInTheCLocale)
     {
         EXPECT_EQ(parseDecimalFloat(c.text), c.stofLike) << c.reason;
         EXPECT_EQ(decimalFloatOrZero(c.text), c.atofLike) << c.reason;
+    }
+}
+
+/** The camera's plain decimals take a path of their own, which must round as from_chars does. */
+TEST(DecimalFloat, plainDecimalsReadAsFromCharsReadsThem)
+{
+    std::vector<std::string> texts = {".5", "5.", "0.000520833", "0.000925926", "9007199254740991", "9007199254740993",
+        "0.1234567890123456789", "1.0000000000000000000001", "00000000000000000001.5", "3840.0", "1234567890123.4567",
+        "0.30000000000000004"};
+    std::mt19937 random(7);
+    for (int i = 0; i < 20000; ++i)
+    {
+        std::string text = std::to_string(random() % 100000000);
+        text.insert(random() % (text.size() + 1), ".");
+        texts.push_back(text);
+    }
+    for (const std::string& text: texts)
+    {
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        EXPECT_EQ(decimalFloatOrZero(text), static_cast<float>(expected)) << text;
     }
 }
 

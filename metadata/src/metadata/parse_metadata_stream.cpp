@@ -239,16 +239,12 @@ std::optional<int32_t> readObjectId(const Node& element)
     return kit::saturatedDecimalInteger(*text) == 0 ? std::optional<int32_t>(0) : std::nullopt;
 }
 
-std::optional<MetadataObject> readObject(const Node& element)
+/** Read in place, in the document's room for objects: an object is large, and moving one costs nearly a copy. */
+void readObject(const Node& element, int32_t objectId, MetadataObject* object)
 {
-    const std::optional<int32_t> objectId = readObjectId(element);
-    if (!objectId)
-        return std::nullopt;
-    MetadataObject object;
-    object.objectId = *objectId;
+    object->objectId = objectId;
     if (const Node* appearance = firstChild(&element, "tt:Appearance"))
-        readAppearance(*appearance, &object);
-    return object;
+        readAppearance(*appearance, object);
 }
 
 /**
@@ -289,8 +285,8 @@ void readFrame(const Node& frame, MetadataDocument* document)
         {
             if (document->objects.size() == kMaxObjectsPerDocument)
                 ++document->objectsLeftOut;
-            else if (std::optional<MetadataObject> object = readObject(*child))
-                document->objects.push_back(std::move(*object));
+            else if (const std::optional<int32_t> objectId = readObjectId(*child))
+                readObject(*child, *objectId, &document->objects.emplace_back());
         }
     }
 }

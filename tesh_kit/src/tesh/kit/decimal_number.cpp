@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <system_error>
 
@@ -45,6 +46,45 @@ DecimalScan scanDecimal(std::string_view text)
     }
     scan.end = i;
     return scan;
+}
+
+/** Below 2^53, every integer is exact as a double. */
+constexpr uint64_t kExactMantissaLimit = uint64_t{1} << 53;
+
+/** The powers of ten that are exact as doubles. */
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14,
+    1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+/** Up to 19 digits always fit 64 bits. */
+constexpr int kMaxPlainDigits = 19;
+
+/**
+ * Text that is only digits with at most one point, as the camera writes its coordinates, read without from_chars:
+ * an exact integer divided by an exact power of ten is rounded once, as from_chars rounds, so the double is the same.
+ * @return Nothing for any other text, which from_chars reads.
+ */
+std::optional<double> plainDecimal(const char* first, const char* last)
+{
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    bool point = false;
+    for (const char* at = first; at != last; ++at)
+    {
+        if (*at == '.' && !point)
+        {
+            point = true;
+            continue;
+        }
+        if (!isDecimalDigit(*at) || ++digits > kMaxPlainDigits)
+            return std::nullopt;
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*at - '0');
+        fractionDigits += point ? 1 : 0;
+    }
+    constexpr int kPowers = static_cast<int>(std::size(kExactPowersOfTen));
+    if (digits == 0 || mantissa >= kExactMantissaLimit || fractionDigits >= kPowers)
+        return std::nullopt;
+    return static_cast<double>(mantissa) / kExactPowersOfTen[fractionDigits];
 }
 
 } // namespace
@@ -99,7 +139,9 @@ float decimalFloatOrZero(std::string_view text)
     if (first == last || *first == '-')
         return 0;
     double value = 0;
-    if (std::from_chars(first, last, value).ec != std::errc())
+    if (const std::optional<double> plain = plainDecimal(first, last))
+        value = *plain;
+    else if (std::from_chars(first, last, value).ec != std::errc())
         return 0;
     if (!std::isfinite(value) || std::fabs(value) > FLT_MAX)
         return 0;
