@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tesh/kit/steady_clock.h>
+
 #include <host_double/leak_check.h>
 #include <metadata/convert_events.h>
 
@@ -33,7 +35,8 @@ protected:
     {
         MetadataDocument document;
         document.events = std::move(events);
-        const auto packet = convertEvents(document, {kPassUs, highlightSeconds, highlights, reportSettingsChange});
+        const auto packet = convertEvents(
+            document, {kPassUs, kit::steadyClockNs(), highlightSeconds, highlights, reportSettingsChange});
         EXPECT_EQ(packet->timestampUs(), kPassUs);
         EXPECT_EQ(packet->durationUs(), 1);
         return eventsOf(*packet);

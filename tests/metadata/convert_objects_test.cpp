@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tesh/kit/steady_clock.h>
+
 #include <host_double/leak_check.h>
 #include <metadata/color_naming.h>
 #include <metadata/convert_objects.h>
@@ -54,7 +56,8 @@ protected:
     ObjectConversion convert(const MetadataDocument& document, int64_t passUs = kPassUs)
     {
         return convertObjects(document,
-            {passUs, highlightSeconds, displayTypes, span, highlights, firstAppearances, trackIds, attributes});
+            {passUs, kit::steadyClockNs(), highlightSeconds, displayTypes, span, highlights, firstAppearances, trackIds,
+                attributes});
     }
 
     static std::vector<ObjectView> objects(const ObjectConversion& conversion)

@@ -24,6 +24,7 @@ struct CoordinateSpan
 struct ObjectConversionContext
 {
     int64_t passTimestampUs;
+    int64_t passStartNs; //< The steady clock as the pass began: when each record the pass makes was made.
     int32_t highlightSeconds; //< 0: no highlighting.
     DisplayTypes displayTypes;
     CoordinateSpan& coordinateSpan;
@@ -36,6 +37,7 @@ struct ObjectConversionContext
 struct EventConversionContext
 {
     int64_t passTimestampUs;
+    int64_t passStartNs; //< The steady clock as the pass began: when each record the pass makes was made.
     int32_t highlightSeconds; //< 0 or less: behaviour events mark nothing.
     BehaviorHighlights& behaviorHighlights;
     /** Told of every notification that the camera's analytics settings changed, ours among them. */

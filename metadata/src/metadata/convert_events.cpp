@@ -9,8 +9,6 @@
 #include <tesh/kit/decimal_number.h>
 #include "type_ids.h"
 
-#include <tesh/kit/steady_clock.h>
-
 namespace tesh::vms_server_plugins::analytics::qv {
 
 using sdk::Ptr;
@@ -137,7 +135,7 @@ void EventConverter::applyBehavior(const MetadataEvent& event, EventMetadata& me
             // An id that is no 32-bit decimal integer names no object we could draw; the event still counts.
             const std::optional<int32_t> objectId = kit::parseDecimalInteger(item.value);
             if (objectId && m_context.highlightSeconds > 0)
-                m_context.behaviorHighlights.record(*objectId, kit::steadyClockNs());
+                m_context.behaviorHighlights.record(*objectId, m_context.passStartNs);
         }
         else if (item.name == "Actions")
         {

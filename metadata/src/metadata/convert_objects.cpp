@@ -12,7 +12,6 @@
 #include "highlight_colors.h"
 #include "type_ids.h"
 
-#include <tesh/kit/steady_clock.h>
 #include "color_naming.h"
 #include "shared_attributes.h"
 #include "timestamp.h"
@@ -241,7 +240,7 @@ void ObjectConverter::emitTracked(const MetadataObject& object, const ClassRow& 
     m_packet->setTimestampUs(m_context.passTimestampUs);
     m_hasTrackedObject = true;
     m_packet->addItem(metadata.get());
-    m_context.firstAppearances.recordIfAbsent(object.objectId, m_context.passTimestampUs, kit::steadyClockNs());
+    m_context.firstAppearances.recordIfAbsent(object.objectId, m_context.passTimestampUs, m_context.passStartNs);
 }
 
 void ObjectConverter::emitBestShot(const MetadataObject& object, const ClassRow& row)

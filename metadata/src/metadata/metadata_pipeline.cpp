@@ -218,8 +218,9 @@ void MetadataPipeline::runPass(AdmittedDocument admitted)
         std::unique_ptr<MetadataDocument> document = admitted.document ? std::move(admitted.document) : parseCopy();
         if (!document)
             return; //< An unreadable text: nothing to deliver.
-        pruneTrackingMaps(admitted.pass.settings.highlightSeconds);
-        convert(*document, admitted.pass);
+        const int64_t startNs = kit::steadyClockNs();
+        pruneTrackingMaps(admitted.pass.settings.highlightSeconds, startNs);
+        convert(*document, admitted.pass, startNs);
         document.reset();
         deliverOutgoingPackets();
     }
@@ -238,23 +239,23 @@ std::unique_ptr<MetadataDocument> MetadataPipeline::parseCopy()
     return document;
 }
 
-void MetadataPipeline::pruneTrackingMaps(int32_t highlightSeconds)
+void MetadataPipeline::pruneTrackingMaps(int32_t highlightSeconds, int64_t nowNs)
 {
-    m_behaviorHighlights.prune(highlightSeconds, kit::steadyClockNs());
-    m_firstAppearances.prune(kit::steadyClockNs());
+    m_behaviorHighlights.prune(highlightSeconds, nowNs);
+    m_firstAppearances.prune(nowNs);
 }
 
 /**
  * The conversions of one document take microseconds, far less than waking another worker, so the pass runs them
  * itself, one after the other.
  */
-void MetadataPipeline::convert(const MetadataDocument& document, const Pass& pass)
+void MetadataPipeline::convert(const MetadataDocument& document, const Pass& pass, int64_t startNs)
 {
     if (!document.objects.empty())
     {
         try
         {
-            const ObjectConversionContext objectContext{pass.timestampUs, pass.settings.highlightSeconds,
+            const ObjectConversionContext objectContext{pass.timestampUs, startNs, pass.settings.highlightSeconds,
                 pass.settings.displayTypes, m_coordinateSpan, m_behaviorHighlights, m_firstAppearances, m_trackIds,
                 m_sharedAttributes};
             ObjectConversion conversion = convertObjects(document, objectContext);
@@ -273,7 +274,7 @@ void MetadataPipeline::convert(const MetadataDocument& document, const Pass& pas
         try
         {
             const EventConversionContext eventContext{
-                pass.timestampUs, pass.settings.highlightSeconds, m_behaviorHighlights, m_settingsChanged};
+                pass.timestampUs, startNs, pass.settings.highlightSeconds, m_behaviorHighlights, m_settingsChanged};
             m_outgoingPackets.push_back(convertEvents(document, eventContext));
         }
         catch (...)

@@ -134,8 +134,8 @@ private:
     void print(const std::string& text) const;
     void runPass(AdmittedDocument admitted);
     std::unique_ptr<MetadataDocument> parseCopy();
-    void pruneTrackingMaps(int32_t highlightSeconds);
-    void convert(const MetadataDocument& document, const Pass& pass);
+    void pruneTrackingMaps(int32_t highlightSeconds, int64_t nowNs);
+    void convert(const MetadataDocument& document, const Pass& pass, int64_t startNs);
     void deliverOutgoingPackets();
     void clearOutgoingPackets();
 
