@@ -2,9 +2,11 @@
 #include "convert_objects.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include <tesh/sdk/analytics/helpers/attribute.h>
 #include <tesh/sdk/analytics/helpers/object_metadata.h>
@@ -174,10 +176,39 @@ std::optional<Rect> boundingBox(const MetadataObject& object, const CoordinateSp
     return box;
 }
 
+/** The box colour attribute of each highlight, taken from the shared ones once a pass rather than once an object. */
+class HighlightAttributes
+{
+public:
+    explicit HighlightAttributes(SharedAttributes& shared): m_shared(shared) {}
+
+    /** @param highlight One of the highlight colour constants, which are told apart by their address. */
+    Ptr<const IAttribute> of(const char* highlight)
+    {
+        for (std::size_t i = 0; i < m_count; ++i)
+        {
+            if (m_taken[i].first == highlight)
+                return m_taken[i].second;
+        }
+        Ptr<const IAttribute> attribute = m_shared.get(kColorAttributeType, kHighlightAttributeName, highlight);
+        if (m_count < m_taken.size())
+            m_taken[m_count++] = {highlight, attribute};
+        return attribute;
+    }
+
+private:
+    SharedAttributes& m_shared;
+    std::array<std::pair<const char*, Ptr<const IAttribute>>, 4> m_taken; //< As many as there are colours.
+    std::size_t m_count = 0;
+};
+
 class ObjectConverter
 {
 public:
-    ObjectConverter(const ObjectConversionContext& context): m_context(context) {}
+    ObjectConverter(const ObjectConversionContext& context):
+        m_context(context),
+        m_highlightAttributes(context.sharedAttributes)
+    {}
 
     ObjectConversion convert(const MetadataDocument& document);
 
@@ -188,6 +219,7 @@ private:
 
 private:
     const ObjectConversionContext& m_context;
+    HighlightAttributes m_highlightAttributes;
     ObjectConversion m_result;
     Ptr<ObjectMetadataPacket> m_packet;
     bool m_hasRecognisedObject = false;
@@ -232,8 +264,7 @@ void ObjectConverter::emitTracked(const MetadataObject& object, const ClassRow& 
 
     const bool highlighted = m_context.highlightSeconds != 0 && m_context.behaviorHighlights.contains(object.objectId);
     auto metadata = sdk::makePtr<ObjectMetadata>();
-    metadata->addAttribute(m_context.sharedAttributes.get(
-        kColorAttributeType, kHighlightAttributeName, highlighted ? kHighlightRed : row.highlight));
+    metadata->addAttribute(m_highlightAttributes.of(highlighted ? kHighlightRed : row.highlight));
     metadata->setBoundingBox(*box);
     metadata->setTrackId(m_context.trackIds.trackIdForObject(object.objectId));
     metadata->setTypeId(row.typeId);
