@@ -56,7 +56,7 @@ constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 
     1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 /** Up to 19 digits always fit 64 bits. */
-constexpr int kMaxPlainDigits = 19;
+constexpr std::ptrdiff_t kMaxPlainDigits = 19;
 
 /**
  * Text that is only digits with at most one point, as the camera writes its coordinates, read without from_chars:
@@ -65,24 +65,23 @@ constexpr int kMaxPlainDigits = 19;
  */
 std::optional<double> plainDecimal(const char* first, const char* last)
 {
-    uint64_t mantissa = 0;
-    int digits = 0;
-    int fractionDigits = 0;
-    bool point = false;
-    for (const char* at = first; at != last; ++at)
-    {
-        if (*at == '.' && !point)
-        {
-            point = true;
-            continue;
-        }
-        if (!isDecimalDigit(*at) || ++digits > kMaxPlainDigits)
-            return std::nullopt;
+    uint64_t mantissa = 0; //< Wraps beyond kMaxPlainDigits digits, which are refused below.
+    const char* at = first;
+    for (; at != last && isDecimalDigit(*at); ++at)
         mantissa = mantissa * 10 + static_cast<uint64_t>(*at - '0');
-        fractionDigits += point ? 1 : 0;
+    const std::ptrdiff_t integerDigits = at - first;
+    std::ptrdiff_t fractionDigits = 0;
+    if (at != last && *at == '.')
+    {
+        const char* const fraction = ++at;
+        for (; at != last && isDecimalDigit(*at); ++at)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*at - '0');
+        fractionDigits = at - fraction;
     }
-    constexpr int kPowers = static_cast<int>(std::size(kExactPowersOfTen));
-    if (digits == 0 || mantissa >= kExactMantissaLimit || fractionDigits >= kPowers)
+    constexpr std::ptrdiff_t kPowers = static_cast<std::ptrdiff_t>(std::size(kExactPowersOfTen));
+    const std::ptrdiff_t digits = integerDigits + fractionDigits;
+    if (at != last || digits == 0 || digits > kMaxPlainDigits || mantissa >= kExactMantissaLimit
+        || fractionDigits >= kPowers)
         return std::nullopt;
     return static_cast<double>(mantissa) / kExactPowersOfTen[fractionDigits];
 }
