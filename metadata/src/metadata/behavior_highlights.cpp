@@ -1,30 +1,24 @@
 // Objects named by a recent behaviour event.
 #include "behavior_highlights.h"
 
-#include <algorithm>
 #include <optional>
 
 #include <tesh/kit/steady_clock.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
-BehaviorHighlights::BehaviorHighlights()
-{
-    m_highlights.max_load_factor(1.0F);
-    m_highlights.rehash(8);
-}
-
 void BehaviorHighlights::record(int32_t objectId, int64_t nowNs)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_highlights.insert_or_assign(objectId, Highlight{nowNs, m_schedule.stamp()});
+    const Highlight highlight{nowNs, m_schedule.stamp()};
+    *m_highlights.tryEmplace(objectId, highlight).first = highlight;
 }
 
 bool BehaviorHighlights::contains(int32_t objectId) const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    const auto it = m_highlights.find(objectId);
-    return it != m_highlights.end() && !isPruned(it->second);
+    const Highlight* const highlight = m_highlights.find(objectId);
+    return highlight && !isPruned(*highlight);
 }
 
 void BehaviorHighlights::prune(int32_t lifetimeSeconds, int64_t nowNs)
@@ -42,8 +36,10 @@ void BehaviorHighlights::prune(int32_t lifetimeSeconds, int64_t nowNs)
 std::size_t BehaviorHighlights::size() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<std::size_t>(std::count_if(
-        m_highlights.begin(), m_highlights.end(), [this](const auto& entry) { return !isPruned(entry.second); }));
+    std::size_t count = 0;
+    m_highlights.forEach(
+        [this, &count](int32_t, const Highlight& highlight) { count += isPruned(highlight) ? 0U : 1U; });
+    return count;
 }
 
 /** Within one lifetime; a change of lifetime sweeps first, so what the old one pruned stays gone. */
@@ -55,8 +51,7 @@ bool BehaviorHighlights::isPruned(const Highlight& highlight) const
 
 void BehaviorHighlights::sweep()
 {
-    for (auto it = m_highlights.begin(); it != m_highlights.end();)
-        it = isPruned(it->second) ? m_highlights.erase(it) : std::next(it);
+    m_highlights.eraseIf([this](const Highlight& highlight) { return isPruned(highlight); });
 }
 
 } // namespace tesh::vms_server_plugins::analytics::qv

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <mutex>
-#include <unordered_map>
 
+#include "object_id_table.h"
 #include "prune_schedule.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -13,8 +13,6 @@ namespace tesh::vms_server_plugins::analytics::qv {
 class BehaviorHighlights
 {
 public:
-    BehaviorHighlights();
-
     /** Inserts the object, or renews its time. */
     void record(int32_t objectId, int64_t nowNs);
 
@@ -42,7 +40,7 @@ private:
     void sweep();
 
     mutable std::mutex m_mutex;
-    std::unordered_map<int32_t, Highlight> m_highlights;
+    ObjectIdTable<Highlight> m_highlights;
     PruneSchedule m_schedule;
     int32_t m_lifetimeSeconds = 0; //< That of the last prune.
 };

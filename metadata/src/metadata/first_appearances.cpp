@@ -1,50 +1,41 @@
 // When each tracked object was first emitted.
 #include "first_appearances.h"
 
-#include <algorithm>
 #include <optional>
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
-FirstAppearances::FirstAppearances()
-{
-    m_appearances.max_load_factor(1.0F);
-    m_appearances.rehash(8);
-}
-
 void FirstAppearances::recordIfAbsent(int32_t objectId, int64_t timestampUs, int64_t nowNs)
 {
     const Appearance appearance{timestampUs, nowNs, m_schedule.stamp()};
-    const auto [it, inserted] = m_appearances.try_emplace(objectId, appearance);
-    if (!inserted && isPruned(it->second))
-        it->second = appearance;
+    const auto [entry, made] = m_appearances.tryEmplace(objectId, appearance);
+    if (!made && isPruned(*entry))
+        *entry = appearance;
 }
 
 std::optional<int64_t> FirstAppearances::take(int32_t objectId)
 {
-    const auto it = m_appearances.find(objectId);
-    if (it == m_appearances.end())
+    const Appearance* const entry = m_appearances.find(objectId);
+    if (!entry)
         return std::nullopt;
-    const bool pruned = isPruned(it->second);
-    const int64_t timestampUs = it->second.timestampUs;
-    m_appearances.erase(it);
-    if (pruned)
-        return std::nullopt;
+    const std::optional<int64_t> timestampUs
+        = isPruned(*entry) ? std::nullopt : std::optional<int64_t>(entry->timestampUs);
+    m_appearances.erase(objectId);
     return timestampUs;
 }
 
 void FirstAppearances::prune(int64_t nowNs)
 {
-    if (!m_schedule.prune(nowNs))
-        return;
-    for (auto it = m_appearances.begin(); it != m_appearances.end();)
-        it = isPruned(it->second) ? m_appearances.erase(it) : std::next(it);
+    if (m_schedule.prune(nowNs))
+        m_appearances.eraseIf([this](const Appearance& appearance) { return isPruned(appearance); });
 }
 
 std::size_t FirstAppearances::size() const
 {
-    return static_cast<std::size_t>(std::count_if(
-        m_appearances.begin(), m_appearances.end(), [this](const auto& entry) { return !isPruned(entry.second); }));
+    std::size_t count = 0;
+    m_appearances.forEach(
+        [this, &count](int32_t, const Appearance& appearance) { count += isPruned(appearance) ? 0U : 1U; });
+    return count;
 }
 
 bool FirstAppearances::isPruned(const Appearance& appearance) const

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
 
+#include "object_id_table.h"
 #include "prune_schedule.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -19,8 +19,6 @@ inline constexpr int64_t kFirstAppearanceLifetimeNs = 5'000'000'000;
 class FirstAppearances
 {
 public:
-    FirstAppearances();
-
     /** Keeps the first record of an object; later emissions do not move it. */
     void recordIfAbsent(int32_t objectId, int64_t timestampUs, int64_t nowNs);
 
@@ -43,7 +41,7 @@ private:
 
     bool isPruned(const Appearance& appearance) const;
 
-    std::unordered_map<int32_t, Appearance> m_appearances;
+    ObjectIdTable<Appearance> m_appearances;
     PruneSchedule m_schedule;
 };
 
