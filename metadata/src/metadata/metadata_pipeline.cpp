@@ -8,6 +8,7 @@
 
 #include "convert_events.h"
 #include "convert_objects.h"
+#include "metadata_document_shelf.h"
 #include "timestamp.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -221,7 +222,7 @@ void MetadataPipeline::runPass(AdmittedDocument admitted)
         const int64_t startNs = kit::steadyClockNs();
         pruneTrackingMaps(admitted.pass.settings.highlightSeconds, startNs);
         convert(*document, admitted.pass, startNs);
-        document.reset();
+        putBackMetadataDocument(std::move(document));
         deliverOutgoingPackets();
     }
     catch (...)

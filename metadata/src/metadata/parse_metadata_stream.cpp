@@ -13,6 +13,7 @@
 #include <tesh/kit/decimal_number.h>
 
 #include "markup_scan.h"
+#include "metadata_document_shelf.h"
 #include "names_by_namespace.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -337,7 +338,7 @@ MetadataEvent readEvent(const Node& element)
 
 std::unique_ptr<MetadataDocument> readDocument(const Node& root)
 {
-    auto document = std::make_unique<MetadataDocument>();
+    std::unique_ptr<MetadataDocument> document = lendMetadataDocument();
     document->events.reserve(childCountOf(root, "tt:Event", kMaxEventsPerDocument));
     for (const Node* child = root.first_node(); child; child = child->next_sibling())
     {

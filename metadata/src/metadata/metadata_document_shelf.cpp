@@ -1,0 +1,54 @@
+// The shelf of documents shared by every camera's parses.
+#include "metadata_document_shelf.h"
+
+#include <tesh/kit/immortal.h>
+#include <tesh/kit/shelf.h>
+
+namespace tesh::vms_server_plugins::analytics::qv {
+
+namespace {
+
+/** As many as the text buffers: far more than the parses that run at once. */
+constexpr std::size_t kMaxShelvedDocuments = 64;
+
+/** A crowded scene is about 50 objects and a burst of notifications a few dozen: room kept beyond this is freed. */
+constexpr std::size_t kRetainedObjects = 256;
+constexpr std::size_t kRetainedEvents = 64;
+
+/** Its destructor frees what is shelved when the library is unloaded (or the process ends). */
+struct ShelfEmptier
+{
+    kit::Shelf<MetadataDocument>& shelf;
+    ~ShelfEmptier() { shelf.takeAll(); }
+};
+
+/** Never destroyed, so that a pass still running while a host returns from main finds its shelf. */
+kit::Shelf<MetadataDocument>& shelf()
+{
+    static kit::Immortal<kit::Shelf<MetadataDocument>> theShelf(kMaxShelvedDocuments);
+    static ShelfEmptier emptier{theShelf.get()};
+    return theShelf.get();
+}
+
+} // namespace
+
+std::unique_ptr<MetadataDocument> lendMetadataDocument()
+{
+    std::unique_ptr<MetadataDocument> document = shelf().take();
+    return document ? std::move(document) : std::make_unique<MetadataDocument>();
+}
+
+void putBackMetadataDocument(std::unique_ptr<MetadataDocument> document)
+{
+    if (!document || document->objects.capacity() > kRetainedObjects || document->events.capacity() > kRetainedEvents)
+        return;
+    document->scaleX = 0;
+    document->scaleY = 0;
+    document->objects.clear();
+    document->events.clear();
+    document->objectsLeftOut = 0;
+    document->eventsLeftOut = 0;
+    shelf().put(std::move(document));
+}
+
+} // namespace tesh::vms_server_plugins::analytics::qv
