@@ -1,9 +1,12 @@
 // Attribute objects that the object conversions of one camera hand out again and again instead of making anew.
 #pragma once
 
-#include <map>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <tesh/sdk/helpers/ptr.h>
 #include <tesh/sdk/i_attribute.h>
@@ -28,39 +31,31 @@ public:
     /** An attribute of full confidence with this type, name and value, shared with earlier callers. */
     sdk::Ptr<const sdk::IAttribute> get(int type, std::string_view name, std::string_view value);
 
-    std::size_t size() const { return m_attributes.size(); }
+    std::size_t size() const { return m_entries.size(); }
 
 private:
-    struct Key
+    struct Entry
     {
         int type;
         std::string name;
         std::string value;
+        sdk::Ptr<const sdk::IAttribute> attribute;
     };
 
-    struct KeyView
-    {
-        int type;
-        std::string_view name;
-        std::string_view value;
-    };
+    /** Twice the entries, so that probe runs stay short; a power of two. */
+    static constexpr std::size_t kIndexSlots = 2 * kMaxSharedAttributes;
+    using Slot = uint8_t; //< 0 for none, else the entry's place plus 1.
+    static_assert(kMaxSharedAttributes < 256);
 
-    struct KeyLess
-    {
-        using is_transparent = void;
+    static std::size_t homeOf(int type, std::string_view name, std::string_view value);
+    void clear();
 
-        template<class Left, class Right>
-        bool operator()(const Left& left, const Right& right) const
-        {
-            if (left.type != right.type)
-                return left.type < right.type;
-            if (const int byName = std::string_view(left.name).compare(right.name); byName != 0)
-                return byName < 0;
-            return std::string_view(left.value) < std::string_view(right.value);
-        }
-    };
-
-    std::map<Key, sdk::Ptr<const sdk::IAttribute>, KeyLess> m_attributes;
+    /**
+     * Looked up by an index of the entries' places rather than in a tree: each object of each document asks, and
+     * with many cameras the nodes of a tree were seldom in the cache.
+     */
+    std::vector<Entry> m_entries;
+    std::array<Slot, kIndexSlots> m_index{};
 };
 
 } // namespace tesh::vms_server_plugins::analytics::qv
