@@ -235,6 +235,10 @@ ObjectConversion ObjectConverter::convert(const MetadataDocument& document)
         document.objects.end(), [](const MetadataObject& object) { return object.imageRef.has_value(); })));
     m_packet->setTimestampUs(m_context.passTimestampUs);
     m_packet->setDurationUs(1);
+    // With many cameras a camera's table is out of the cache by its next pass: its misses are taken all at once here
+    // instead of one after the other below.
+    for (const MetadataObject& object: document.objects)
+        m_context.firstAppearances.prefetch(object.objectId);
     for (const MetadataObject& object: document.objects)
         convertObject(object);
     if (m_hasRecognisedObject)

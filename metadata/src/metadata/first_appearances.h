@@ -28,6 +28,9 @@ public:
     /** From now on, the records made kFirstAppearanceLifetimeNs or longer before nowNs are gone. */
     void prune(int64_t nowNs);
 
+    /** Brings the object's record, or the place for it, into the cache ahead of its use. */
+    void prefetch(int32_t objectId) const { m_appearances.prefetch(objectId); }
+
     /** The records not pruned. */
     std::size_t size() const;
 
