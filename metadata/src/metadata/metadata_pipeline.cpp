@@ -84,18 +84,26 @@ bool MetadataPipeline::takeBusyState()
         return false;
     m_busy = true;
     m_ready = false;
+    m_copyPending = true;
     return true;
 }
 
 /**
- * The parse, the longest step of admission, is left to the pass, so the host's thread only copies. Holding the busy
- * state, this thread has the passes' parser to itself until it hands the pass over.
+ * The parse, the longest step of admission, is left to the pass, so the host's thread only copies. The pass is
+ * handed to the pool first: a worker takes longer to wake than the copy takes, and wakes meanwhile. Holding the busy
+ * state, this thread has the passes' parser to itself until it tells the pass that the copy is written.
  */
 Admission MetadataPipeline::startWithCopy(const char* data, int size, const Pass& pass)
 {
-    const bool copied = m_parser.copy(data, size);
     // Even without a copy the pass must run: documents may have been queued since the busy state was taken.
-    startPasses({nullptr, pass});
+    if (!startPasses({nullptr, pass}))
+        return Admission::refused; //< No pass will read a copy; another push may already be making one.
+    const bool copied = m_parser.copy(data, size);
+    {
+        const std::lock_guard<std::mutex> lock(m_admissionMutex);
+        m_copyPending = false;
+    }
+    m_copyWritten.notify_one();
     return copied ? Admission::started : Admission::refused;
 }
 
@@ -146,12 +154,13 @@ void MetadataPipeline::wait(AdmittedDocument admitted)
     m_waiting.push_back(std::move(admitted));
 }
 
-void MetadataPipeline::startPasses(AdmittedDocument first)
+bool MetadataPipeline::startPasses(AdmittedDocument first)
 {
     try
     {
         auto task = std::make_shared<AdmittedDocument>(std::move(first));
         m_pool.enqueue([this, task]() { runPasses(std::move(*task)); });
+        return true;
     }
     catch (...)
     {
@@ -159,6 +168,7 @@ void MetadataPipeline::startPasses(AdmittedDocument first)
         const std::lock_guard<std::mutex> lock(m_admissionMutex);
         m_waiting.clear();
         endBusyState();
+        return false;
     }
 }
 
@@ -193,6 +203,7 @@ bool MetadataPipeline::takeWaiting(AdmittedDocument* next)
 void MetadataPipeline::endBusyState()
 {
     m_busy = false;
+    m_copyPending = false;
     m_ready = true;
     m_idle.notify_all();
 }
@@ -234,6 +245,10 @@ void MetadataPipeline::runPass(AdmittedDocument admitted)
 
 std::unique_ptr<MetadataDocument> MetadataPipeline::parseCopy()
 {
+    {
+        std::unique_lock<std::mutex> lock(m_admissionMutex);
+        m_copyWritten.wait(lock, [this]() { return !m_copyPending; });
+    }
     std::unique_ptr<MetadataDocument> document = m_parser.parseCopy();
     if (document)
         reportDroppedParts(*document);

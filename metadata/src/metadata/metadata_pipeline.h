@@ -126,7 +126,8 @@ private:
     Admission admitWhileBusy(const char* data, int size, const Pass& pass);
     Admission admit(AdmittedDocument admitted);
     void wait(AdmittedDocument admitted);
-    void startPasses(AdmittedDocument first);
+    /** @return False where no pass task could be started, the busy state then ended. */
+    bool startPasses(AdmittedDocument first);
     void runPasses(AdmittedDocument first);
     bool takeWaiting(AdmittedDocument* next);
     void endBusyState();
@@ -145,9 +146,11 @@ private:
     const SettingsChanged m_settingsChanged;
     const Delivery m_deliver;
     const Print m_print;
-    std::mutex m_admissionMutex; //< Guards m_busy and m_waiting, so a waiting document is never left behind.
+    std::mutex m_admissionMutex; //< Guards m_busy, m_copyPending and m_waiting, so no document is left behind.
     std::condition_variable m_idle; //< m_busy went false.
+    std::condition_variable m_copyWritten; //< m_copyPending went false.
     bool m_busy = false; //< A pass task is under way; it takes the waiting documents before it ends.
+    bool m_copyPending = false; //< The push call that started the pass task is still writing its copy.
     std::deque<AdmittedDocument> m_waiting;
     std::size_t m_droppedWaiting = 0; //< Documents the full queue pushed out, for the log.
     std::atomic<bool> m_ready{true}; //< !m_busy, for readers that take no lock.
