@@ -1,8 +1,9 @@
-// Parses on documents and pool blocks that earlier parses used and put back.
+// Parses on documents, pool blocks and parsed documents that earlier parses used and put back.
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include <metadata/metadata_document_shelf.h>
 #include <metadata/metadata_parser.h>
 #include <metadata/parse_metadata_stream.h>
 
@@ -51,10 +52,33 @@ TEST(XmlDocumentShelf, reusedDocumentsAndBlocksReadAsFreshOnes)
     {
         std::string freshCopy = *text;
         const auto expected = parseMetadataStream(freshCopy.data()); //< A document of its own, freed after.
-        const auto actual = parser.parse(text->data(), static_cast<int>(text->size()));
+        auto actual = parser.parse(text->data(), static_cast<int>(text->size()));
         ASSERT_TRUE(expected && actual);
         expectSameDocument(*expected, *actual);
+        putBackMetadataDocument(std::move(actual)); //< As a pass does: the next parse reads into it.
     }
+}
+
+TEST(MetadataDocumentShelf, aDocumentPutBackComesBackAsANewOne)
+{
+    auto used = lendMetadataDocument();
+    used->scaleX = 0.5F;
+    used->scaleY = 0.25F;
+    used->objects.resize(3);
+    used->events.resize(2);
+    used->objectsLeftOut = 4;
+    used->eventsLeftOut = 5;
+    const MetadataDocument* const address = used.get();
+    putBackMetadataDocument(std::move(used));
+
+    const auto lent = lendMetadataDocument();
+    ASSERT_EQ(lent.get(), address) << "the one most recently put back comes first";
+    EXPECT_EQ(lent->scaleX, 0);
+    EXPECT_EQ(lent->scaleY, 0);
+    EXPECT_TRUE(lent->objects.empty());
+    EXPECT_TRUE(lent->events.empty());
+    EXPECT_EQ(lent->objectsLeftOut, 0U);
+    EXPECT_EQ(lent->eventsLeftOut, 0U);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // The shelf of documents shared by every camera's parses.
 #include "metadata_document_shelf.h"
 
+#include <utility>
+#include <vector>
+
 #include <tesh/kit/immortal.h>
 #include <tesh/kit/shelf.h>
 
@@ -42,12 +45,14 @@ void putBackMetadataDocument(std::unique_ptr<MetadataDocument> document)
 {
     if (!document || document->objects.capacity() > kRetainedObjects || document->events.capacity() > kRetainedEvents)
         return;
-    document->scaleX = 0;
-    document->scaleY = 0;
-    document->objects.clear();
-    document->events.clear();
-    document->objectsLeftOut = 0;
-    document->eventsLeftOut = 0;
+    // Every field as a new document has it, whatever fields come to be added; only the lists' room is kept.
+    std::vector<MetadataObject> objects = std::move(document->objects);
+    std::vector<MetadataEvent> events = std::move(document->events);
+    objects.clear();
+    events.clear();
+    *document = MetadataDocument{};
+    document->objects = std::move(objects);
+    document->events = std::move(events);
     shelf().put(std::move(document));
 }
 
