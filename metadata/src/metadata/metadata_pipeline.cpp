@@ -159,7 +159,7 @@ bool MetadataPipeline::startPasses(AdmittedDocument first)
     try
     {
         auto task = std::make_shared<AdmittedDocument>(std::move(first));
-        m_pool.enqueue([this, task]() { runPasses(std::move(*task)); });
+        m_pool.post([this, task]() { runPasses(std::move(*task)); });
         return true;
     }
     catch (...)

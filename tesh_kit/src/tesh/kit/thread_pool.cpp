@@ -118,7 +118,14 @@ void ThreadPool::workerLoop(Worker& self)
             m_tasks.pop();
             ++m_runningTasks;
         }
-        job(); //< A packaged task: whatever the function throws is stored in its future.
+        try
+        {
+            job(); //< A packaged task stores what its function throws in its future; a posted one has none.
+        }
+        catch (...)
+        {
+            // Nobody waits for a posted task's outcome.
+        }
         job = nullptr; //< The task's captures die before the pool may count itself idle.
         {
             const std::lock_guard<std::mutex> lock(m_queueMutex);

@@ -43,6 +43,12 @@ public:
     template<class Function>
     std::future<std::invoke_result_t<Function>> enqueue(Function&& function);
 
+    /**
+     * The same for a task nobody waits for, without the future's shared state; whatever it throws is dropped.
+     * @throws std::runtime_error "enqueue on stopped ThreadPool" once the destructor has stopped the pool.
+     */
+    void post(std::function<void()> task) { push(std::move(task)); }
+
     /** Whether the calling thread is one of this pool's workers, where the destructor would wait for itself. */
     bool isOwnWorker() const;
 
