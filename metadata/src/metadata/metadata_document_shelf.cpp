@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include <tesh/kit/immortal.h>
 #include <tesh/kit/shelf.h>
 
 namespace tesh::vms_server_plugins::analytics::qv {
@@ -18,19 +17,9 @@ constexpr std::size_t kMaxShelvedDocuments = 64;
 constexpr std::size_t kRetainedObjects = 256;
 constexpr std::size_t kRetainedEvents = 64;
 
-/** Its destructor frees what is shelved when the library is unloaded (or the process ends). */
-struct ShelfEmptier
-{
-    kit::Shelf<MetadataDocument>& shelf;
-    ~ShelfEmptier() { shelf.takeAll(); }
-};
-
-/** Never destroyed, so that a pass still running while a host returns from main finds its shelf. */
 kit::Shelf<MetadataDocument>& shelf()
 {
-    static kit::Immortal<kit::Shelf<MetadataDocument>> theShelf(kMaxShelvedDocuments);
-    static ShelfEmptier emptier{theShelf.get()};
-    return theShelf.get();
+    return kit::libraryShelf<MetadataDocument>(kMaxShelvedDocuments);
 }
 
 } // namespace

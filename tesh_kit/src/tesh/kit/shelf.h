@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "immortal.h"
+
 namespace tesh::kit {
 
 /**
@@ -65,5 +67,22 @@ private:
     std::mutex m_mutex;
     std::vector<std::unique_ptr<T>> m_items; //< The most recently put back last.
 };
+
+/**
+ * The library's one shelf of T: never destroyed, so that a pass still running while a host returns from main finds
+ * it, while what is on it is freed when the library is unloaded (or the process ends). The first call sets its size.
+ */
+template<class T>
+Shelf<T>& libraryShelf(std::size_t maxCount)
+{
+    struct Emptier
+    {
+        Shelf<T>& shelf;
+        ~Emptier() { shelf.takeAll(); }
+    };
+    static Immortal<Shelf<T>> theShelf(maxCount);
+    static Emptier emptier{theShelf.get()};
+    return theShelf.get();
+}
 
 } // namespace tesh::kit
