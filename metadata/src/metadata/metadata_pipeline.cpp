@@ -233,8 +233,9 @@ void MetadataPipeline::runPass(AdmittedDocument admitted)
         const int64_t startNs = kit::steadyClockNs();
         pruneTrackingMaps(admitted.pass.settings.highlightSeconds, startNs);
         convert(*document, admitted.pass, startNs);
-        putBackMetadataDocument(std::move(document));
         deliverOutgoingPackets();
+        // Emptied after the deliveries, which the host waits for, rather than before them.
+        putBackMetadataDocument(std::move(document));
     }
     catch (...)
     {
