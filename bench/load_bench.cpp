@@ -107,12 +107,13 @@ BENCHMARK(loadOfCameras)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
 
-void printSoakLine(const char* when, const LoadCounts& counts, int liveObjects)
+void printSoakLine(const char* when, const LoadCounts& counts, int liveObjects, std::chrono::microseconds lateness)
 {
     const ProcessFigures figures = processFigures();
-    std::printf("%-8s %10lld %10lld %10lld %9.1f %8d %12d\n", when, static_cast<long long>(counts.pushed),
+    std::printf("%-8s %10lld %10lld %10lld %9.1f %8d %12d %13.1f\n", when, static_cast<long long>(counts.pushed),
         static_cast<long long>(counts.passed), static_cast<long long>(counts.pushed - counts.refused - counts.passed),
-        static_cast<double>(figures.residentBytes) / kMiB, figures.threads, liveObjects);
+        static_cast<double>(figures.residentBytes) / kMiB, figures.threads, liveObjects,
+        static_cast<double>(lateness.count()) / 1000);
     std::fflush(stdout);
 }
 
@@ -120,15 +121,16 @@ int soak()
 {
     std::printf("soak: %d cameras, 30 documents/s of %d objects each, %d minutes\n", g_options.soakCameras,
         kObjectsPerDocument, g_options.soakMinutes);
-    std::printf("%-8s %10s %10s %10s %9s %8s %12s\n", "minute", "pushed", "passed", "not passed", "RSS MiB", "threads",
-        "live objects");
+    std::printf("%-8s %10s %10s %10s %9s %8s %12s %13s\n", "minute", "pushed", "passed", "not passed", "RSS MiB",
+        "threads", "live objects", "late max ms");
     LoadRun run(*g_session, g_options.soakCameras, crowdedDocument());
-    printSoakLine("0", run.counts(), g_session->liveObjectCount());
+    printSoakLine("0", run.counts(), g_session->liveObjectCount(), std::chrono::microseconds(0));
     run.start();
     for (int minute = 1; minute <= g_options.soakMinutes; ++minute)
     {
         std::this_thread::sleep_for(std::chrono::minutes(1));
-        printSoakLine(std::to_string(minute).c_str(), run.counts(), g_session->liveObjectCount());
+        printSoakLine(
+            std::to_string(minute).c_str(), run.counts(), g_session->liveObjectCount(), run.takeLongestLateness());
     }
     const LoadFigures figures = run.stop();
     std::printf(

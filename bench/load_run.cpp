@@ -73,7 +73,9 @@ void LoadRun::feed(Feeder* feeder, Clock::time_point start)
         for (size_t slot = 0; slot < feeder->cameras.size() && !m_stopping; ++slot)
         {
             const auto cameraIndex = static_cast<int64_t>(slot * m_feeders.size()) + feeder->index;
-            std::this_thread::sleep_until(start + sequence * interval + interval * cameraIndex / cameras);
+            const Clock::time_point due = start + sequence * interval + interval * cameraIndex / cameras;
+            std::this_thread::sleep_until(due);
+            noteLateness(feeder, Clock::now() - due);
             const auto took = feeder->cameras[slot]->push(sequence);
             ++feeder->pushed;
             if (took)
@@ -82,6 +84,21 @@ void LoadRun::feed(Feeder* feeder, Clock::time_point start)
                 ++feeder->refused;
         }
     }
+}
+
+void LoadRun::noteLateness(Feeder* feeder, Clock::duration lateness)
+{
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(lateness).count();
+    if (us > feeder->longestLatenessUs.load(std::memory_order_relaxed))
+        feeder->longestLatenessUs.store(us, std::memory_order_relaxed);
+}
+
+std::chrono::microseconds LoadRun::takeLongestLateness()
+{
+    int64_t longest = 0;
+    for (const auto& feeder: m_feeders)
+        longest = std::max(longest, feeder->longestLatenessUs.exchange(0));
+    return std::chrono::microseconds(longest);
 }
 
 LoadCounts LoadRun::counts() const

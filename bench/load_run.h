@@ -55,6 +55,12 @@ public:
     void start();
     LoadCounts counts() const;
 
+    /**
+     * How far behind its camera's schedule the most belated push since the last call started: a stall of the whole
+     * process (the machine's, or a debugger's) shows here, and so does the burst of documents that follows it.
+     */
+    std::chrono::microseconds takeLongestLateness();
+
     /** Stops the feeders, lets the passes in flight end, and gives the figures of the run. */
     LoadFigures stop();
 
@@ -65,11 +71,13 @@ private:
         std::vector<LoadCamera*> cameras;
         std::atomic<int64_t> pushed{0};
         std::atomic<int64_t> refused{0};
+        std::atomic<int64_t> longestLatenessUs{0};
         LatencyHistogram pushCalls;
         std::thread thread;
     };
 
     void feed(Feeder* feeder, std::chrono::steady_clock::time_point start);
+    static void noteLateness(Feeder* feeder, std::chrono::steady_clock::duration lateness);
     int64_t passedCount() const;
     void awaitPassesEnded() const;
 
