@@ -107,13 +107,14 @@ BENCHMARK(loadOfCameras)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
 
-void printSoakLine(const char* when, const LoadCounts& counts, int liveObjects, std::chrono::microseconds lateness)
+void printSoakLine(
+    const char* when, const LoadCounts& counts, int liveObjects, std::chrono::steady_clock::duration longestLag)
 {
     const ProcessFigures figures = processFigures();
     std::printf("%-8s %10lld %10lld %10lld %9.1f %8d %12d %13.1f\n", when, static_cast<long long>(counts.pushed),
         static_cast<long long>(counts.passed), static_cast<long long>(counts.pushed - counts.refused - counts.passed),
         static_cast<double>(figures.residentBytes) / kMiB, figures.threads, liveObjects,
-        static_cast<double>(lateness.count()) / 1000);
+        std::chrono::duration<double, std::milli>(longestLag).count());
     std::fflush(stdout);
 }
 
@@ -122,15 +123,14 @@ int soak()
     std::printf("soak: %d cameras, 30 documents/s of %d objects each, %d minutes\n", g_options.soakCameras,
         kObjectsPerDocument, g_options.soakMinutes);
     std::printf("%-8s %10s %10s %10s %9s %8s %12s %13s\n", "minute", "pushed", "passed", "not passed", "RSS MiB",
-        "threads", "live objects", "late max ms");
+        "threads", "live objects", "lag max ms");
     LoadRun run(*g_session, g_options.soakCameras, crowdedDocument());
-    printSoakLine("0", run.counts(), g_session->liveObjectCount(), std::chrono::microseconds(0));
+    printSoakLine("0", run.counts(), g_session->liveObjectCount(), std::chrono::steady_clock::duration{});
     run.start();
     for (int minute = 1; minute <= g_options.soakMinutes; ++minute)
     {
         std::this_thread::sleep_for(std::chrono::minutes(1));
-        printSoakLine(
-            std::to_string(minute).c_str(), run.counts(), g_session->liveObjectCount(), run.takeLongestLateness());
+        printSoakLine(std::to_string(minute).c_str(), run.counts(), g_session->liveObjectCount(), run.takeLongestLag());
     }
     const LoadFigures figures = run.stop();
     std::printf(

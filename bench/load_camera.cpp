@@ -2,6 +2,9 @@
 // handler that times each document from the push to its pass's last packet.
 #include "load_camera.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <tesh/sdk/result.h>
 
 #include "shared_document_packet.h"
@@ -62,10 +65,19 @@ LatencyHistogram PassTimer::lags()
     return m_lags;
 }
 
+PassTimer::Clock::duration PassTimer::takeLongestLag()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return std::exchange(m_longestLag, Clock::duration{});
+}
+
 void PassTimer::closeCurrent()
 {
-    if (m_current >= 0)
-        m_lags.add(m_currentLastArrival - m_pushTimes[static_cast<size_t>(m_current % kRing)]);
+    if (m_current < 0)
+        return;
+    const Clock::duration lag = m_currentLastArrival - m_pushTimes[static_cast<size_t>(m_current % kRing)];
+    m_lags.add(lag);
+    m_longestLag = std::max(m_longestLag, lag);
 }
 
 LoadCamera::LoadCamera(const qvhost::PluginSession& session, int index, std::shared_ptr<const std::string> document):

@@ -45,6 +45,9 @@ public:
     /** Closes the document still open (call when no pass runs any more) and gives every lag so far. */
     LatencyHistogram lags();
 
+    /** The longest lag of a document closed since the last call. */
+    Clock::duration takeLongestLag();
+
 private:
     void closeCurrent();
 
@@ -58,6 +61,7 @@ private:
     Clock::time_point m_currentLastArrival;
     int64_t m_passed = 0;
     LatencyHistogram m_lags;
+    Clock::duration m_longestLag{};
 };
 
 class LoadCamera

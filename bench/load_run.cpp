@@ -73,9 +73,7 @@ void LoadRun::feed(Feeder* feeder, Clock::time_point start)
         for (size_t slot = 0; slot < feeder->cameras.size() && !m_stopping; ++slot)
         {
             const auto cameraIndex = static_cast<int64_t>(slot * m_feeders.size()) + feeder->index;
-            const Clock::time_point due = start + sequence * interval + interval * cameraIndex / cameras;
-            std::this_thread::sleep_until(due);
-            noteLateness(feeder, Clock::now() - due);
+            std::this_thread::sleep_until(start + sequence * interval + interval * cameraIndex / cameras);
             const auto took = feeder->cameras[slot]->push(sequence);
             ++feeder->pushed;
             if (took)
@@ -86,19 +84,12 @@ void LoadRun::feed(Feeder* feeder, Clock::time_point start)
     }
 }
 
-void LoadRun::noteLateness(Feeder* feeder, Clock::duration lateness)
+Clock::duration LoadRun::takeLongestLag()
 {
-    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(lateness).count();
-    if (us > feeder->longestLatenessUs.load(std::memory_order_relaxed))
-        feeder->longestLatenessUs.store(us, std::memory_order_relaxed);
-}
-
-std::chrono::microseconds LoadRun::takeLongestLateness()
-{
-    int64_t longest = 0;
-    for (const auto& feeder: m_feeders)
-        longest = std::max(longest, feeder->longestLatenessUs.exchange(0));
-    return std::chrono::microseconds(longest);
+    Clock::duration longest{};
+    for (const auto& camera: m_cameras)
+        longest = std::max(longest, camera->timer().takeLongestLag());
+    return longest;
 }
 
 LoadCounts LoadRun::counts() const

@@ -56,10 +56,10 @@ public:
     LoadCounts counts() const;
 
     /**
-     * How far behind its camera's schedule the most belated push since the last call started: a stall of the whole
-     * process (the machine's, or a debugger's) shows here, and so does the burst of documents that follows it.
+     * The longest push-to-last-packet of a document since the last call: a backlog, which a stall of the process or
+     * of the pass workers leaves behind, shows here.
      */
-    std::chrono::microseconds takeLongestLateness();
+    std::chrono::steady_clock::duration takeLongestLag();
 
     /** Stops the feeders, lets the passes in flight end, and gives the figures of the run. */
     LoadFigures stop();
@@ -71,13 +71,11 @@ private:
         std::vector<LoadCamera*> cameras;
         std::atomic<int64_t> pushed{0};
         std::atomic<int64_t> refused{0};
-        std::atomic<int64_t> longestLatenessUs{0};
         LatencyHistogram pushCalls;
         std::thread thread;
     };
 
     void feed(Feeder* feeder, std::chrono::steady_clock::time_point start);
-    static void noteLateness(Feeder* feeder, std::chrono::steady_clock::duration lateness);
     int64_t passedCount() const;
     void awaitPassesEnded() const;
 
