@@ -36,10 +36,7 @@ void BehaviorHighlights::prune(int32_t lifetimeSeconds, int64_t nowNs)
 std::size_t BehaviorHighlights::size() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    std::size_t count = 0;
-    m_highlights.forEach(
-        [this, &count](int32_t, const Highlight& highlight) { count += isPruned(highlight) ? 0U : 1U; });
-    return count;
+    return m_highlights.countIf([this](const Highlight& highlight) { return !isPruned(highlight); });
 }
 
 /** Within one lifetime; a change of lifetime sweeps first, so what the old one pruned stays gone. */

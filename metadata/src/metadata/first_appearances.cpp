@@ -32,10 +32,7 @@ void FirstAppearances::prune(int64_t nowNs)
 
 std::size_t FirstAppearances::size() const
 {
-    std::size_t count = 0;
-    m_appearances.forEach(
-        [this, &count](int32_t, const Appearance& appearance) { count += isPruned(appearance) ? 0U : 1U; });
-    return count;
+    return m_appearances.countIf([this](const Appearance& appearance) { return !isPruned(appearance); });
 }
 
 bool FirstAppearances::isPruned(const Appearance& appearance) const

@@ -67,22 +67,27 @@ public:
     template<class Predicate>
     void eraseIf(Predicate remove)
     {
-        std::vector<Slot> kept;
-        kept.reserve(m_count);
         for (Slot& slot: m_slots)
         {
-            if (slot.used && !remove(slot.value))
-                kept.push_back(std::move(slot));
+            if (slot.used && remove(slot.value))
+            {
+                slot.used = false;
+                --m_count;
+            }
         }
-        m_slots.clear();
-        m_count = 0;
-        if (!kept.empty())
-            resize(capacityFor(kept.size()));
-        for (Slot& slot: kept)
-        {
-            m_slots[freeSlotFor(slot.id)] = std::move(slot);
-            ++m_count;
-        }
+        if (m_count == 0)
+            m_slots.clear();
+        else
+            rebuild(capacityFor(m_count));
+    }
+
+    template<class Predicate>
+    std::size_t countIf(Predicate counts) const
+    {
+        std::size_t count = 0;
+        for (const Slot& slot: m_slots)
+            count += slot.used && counts(slot.value) ? 1U : 0U;
+        return count;
     }
 
     template<class Visit>
