@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Compiles every source of the library, without linking, with Debian's MinGW-w64 cross compiler, so that code that
-# only builds on Linux shows up before a Windows build does. OS-specific code belongs in tesh_kit's platform file.
+# only builds on Linux shows up before a Windows build does. OS-specific code belongs in tesh_kit's platform files.
 #
 #   tools/check_windows.sh [BUILD_DIR]    (JOBS: parallel compiles, 2 by default; WERROR=ON: warnings fail too)
 #

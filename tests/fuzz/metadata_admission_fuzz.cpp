@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to a device agent as the data of one custom metadata packet and runs the whole pass.
+// Feeds arbitrary bytes to a device agent as the data of one custom metadata packet and runs the whole pass; parses
+// them first both ways a document is parsed, which must agree.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -7,9 +8,17 @@
 #include <memory>
 #include <thread>
 
+#include <string>
+#include <vector>
+
+#include <rapidxml/rapidxml.hpp>
+
 #include <host_kit/device_info.h>
 #include <host_kit/host_object.h>
+#include <metadata/parse_metadata_stream.h>
 #include <plugin/device_agent.h>
+#include <support/document_description.h>
+#include <tesh/kit/thread_pool.h>
 #include <tesh/sdk/analytics/i_custom_metadata_packet.h>
 #include <tesh/sdk/analytics/i_device_agent_handler.h>
 #include <tesh/sdk/analytics/i_object_metadata.h>
@@ -84,10 +93,30 @@ qv::DeviceAgent& agent()
     return *agent;
 }
 
+std::string parsedOn(qv::ParseStack stack, std::vector<char> text)
+{
+    text.push_back('\0');
+    const auto xml = std::make_unique<rapidxml::xml_document<char>>(); //< Its 64 KiB pool is kept off the stack.
+    return qv::test::describe(qv::parseMetadataStream(text.data(), text.size() - 1, *xml, stack).get());
+}
+
+/**
+ * A pass parses its copy at once on its deep stack, and checks the nesting after; the host's thread scans first. The
+ * two must agree on every text.
+ */
+void requireBothParsesAgree(const uint8_t* data, std::size_t size)
+{
+    static kit::ThreadPool deepStack(1, qv::kDeepParseStackBytes);
+    const std::vector<char> text(data, data + size);
+    const std::string deep = deepStack.enqueue([&text]() { return parsedOn(qv::ParseStack::deep, text); }).get();
+    require(deep == parsedOn(qv::ParseStack::unknown, text));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
+    requireBothParsesAgree(data, size);
     static int64_t timestampUs = 0;
     const auto packet = sdk::makePtr<ExactPacket>(++timestampUs, data, size);
     sdk::Result<void> result;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <future>
 #include <memory>
@@ -23,14 +24,16 @@ std::atomic<int> startsAllowed{0};
 std::atomic<int> workersEnded{0};
 
 /** Starts startsAllowed workers, then fails as the operating system does when it has no thread left. */
-std::thread startUntilRefused(std::function<void()> loop)
+tesh::kit::PlatformThread startUntilRefused(std::function<void()> loop, std::size_t stackBytes)
 {
     if (startsAllowed-- <= 0)
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
-    return std::thread([loop = std::move(loop)]() {
-        loop();
-        ++workersEnded;
-    });
+    return tesh::kit::PlatformThread(
+        [loop = std::move(loop)]() {
+            loop();
+            ++workersEnded;
+        },
+        stackBytes);
 }
 
 /** Every pool made while it lives starts only this many workers. */
@@ -103,6 +106,25 @@ TEST(ThreadPool, workerThatCannotStartFailsThePoolAfterTheOthersAreJoined)
     const RefusedStarts refused(2);
     EXPECT_THROW(ThreadPool(4), std::system_error);
     EXPECT_EQ(workersEnded, 2) << "the two started workers were joined before the throw";
+}
+
+/** Goes down `levels` frames of 1 KiB each; the volatile buffer keeps the compiler from folding the frames. */
+int descend(int levels)
+{
+    volatile char frame[1024];
+    frame[0] = 1;
+    return levels == 0 ? 0 : descend(levels - 1) + frame[0];
+}
+
+TEST(ThreadPool, workersHaveTheStackTheyWereGiven)
+{
+    // Twice the 8 MiB that threads get by default here: the descent overflows any stack of the default size.
+    constexpr std::size_t kStackBytes = 32 * 1024 * 1024;
+    constexpr int kLevels = 16 * 1024;
+    ThreadPool pool(1, kStackBytes);
+    EXPECT_EQ(pool.stackBytes(), kStackBytes);
+    EXPECT_EQ(pool.enqueue([]() { return descend(kLevels); }).get(), kLevels);
+    EXPECT_EQ(ThreadPool(1).stackBytes(), 0u) << "the system's default, of a size the pool does not know";
 }
 
 } // namespace

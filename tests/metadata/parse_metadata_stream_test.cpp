@@ -9,12 +9,15 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <rapidxml/rapidxml.hpp>
 
 #include <host_double/repeated_text.h>
 #include <metadata/markup_scan.h>
 #include <metadata/metadata_parser.h>
 #include <metadata/parse_metadata_stream.h>
+#include <support/document_description.h>
 #include <support/small_stack.h>
+#include <tesh/kit/thread_pool.h>
 
 #include "data_files.h"
 
@@ -23,6 +26,7 @@ namespace {
 
 using tesh::test::readDataFile;
 using tesh::test::repeat;
+using test::describe;
 using test::runOnSmallStack;
 using Items = std::vector<std::pair<std::string, std::string>>;
 using Color = std::array<int32_t, 3>;
@@ -36,10 +40,26 @@ constexpr char kStreamStart[]
       R"(xmlns:bd="http://www.example.com/qv/body">)";
 constexpr char kStreamEnd[] = "</tt:MetaDataStream>";
 
-/** Takes a copy, since the parse writes into its text. */
+/** A worker with the stack of the pass workers', where a pass parses its copy without the pre-scan. */
+kit::ThreadPool& deepStackWorker()
+{
+    static kit::ThreadPool pool(1, kDeepParseStackBytes);
+    return pool;
+}
+
+/** Takes copies, since the parse writes into its text; a parse on a deep stack must give the same. */
 std::unique_ptr<MetadataDocument> parse(std::string text)
 {
-    return parseMetadataStream(text.data());
+    std::string copy = text;
+    const auto onDeepStack = deepStackWorker()
+                                 .enqueue([&copy]() {
+                                     const auto xml = std::make_unique<rapidxml::xml_document<char>>();
+                                     return parseMetadataStream(copy.data(), copy.size(), *xml, ParseStack::deep);
+                                 })
+                                 .get();
+    auto document = parseMetadataStream(text.data());
+    EXPECT_EQ(describe(onDeepStack.get()), describe(document.get())) << "parsed on a deep stack";
+    return document;
 }
 
 std::string streamOf(const std::string& content)
@@ -83,36 +103,6 @@ Items pairsOf(const std::vector<SimpleItem>& items)
 Color xyzOf(const ColorValue& color)
 {
     return {color.x, color.y, color.z};
-}
-
-/** Every field, so that two parses can be compared whole. */
-std::string describe(const MetadataDocument* document)
-{
-    if (!document)
-        return "none";
-    std::ostringstream out;
-    out << document->scaleX << ' ' << document->scaleY << '\n';
-    for (const MetadataObject& o: document->objects)
-    {
-        out << o.objectId << ' ' << o.left << ' ' << o.top << ' ' << o.right << ' ' << o.bottom << ' ' << o.classType
-            << '|' << o.vehicleType << '|' << o.imageRef.value_or("-") << '|' << o.gender << '|' << o.eyewear << o.mask
-            << o.hat << o.helmet << ' ' << o.bagCategory << ' ' << int(o.presence);
-        for (const ColorValue* c: {&o.vehicleColor, &o.topColor, &o.bottomColor})
-            out << ' ' << c->x << ',' << c->y << ',' << c->z;
-        out << '\n';
-    }
-    for (const MetadataEvent& e: document->events)
-    {
-        out << e.topic.value_or("-");
-        for (const auto* items: {&e.sourceItems, &e.dataItems})
-        {
-            out << " |";
-            for (const SimpleItem& item: *items)
-                out << ' ' << item.name << '=' << item.value;
-        }
-        out << '\n';
-    }
-    return out.str();
 }
 
 struct SceneObjectRow
@@ -287,6 +277,10 @@ TEST(ParseMetadataStream, givesNothingForTextThatIsNotAMetadataStream)
         {"an attribute without quotes", "<tt:MetaDataStream a=1/>"},
         {"an unterminated comment", streamOf("<!-- <tt:Event/>")},
         {"nested deeper than the limit", nestedDocument(kMaxDocumentNesting + 1)},
+        {"a self-closing element deeper than the limit",
+            streamOf(repeat("<a>", kMaxDocumentNesting - 1) + "<b/>" + repeat("</a>", kMaxDocumentNesting - 1))},
+        {"the deepest text a deep stack parses unscanned", repeat("<a>", kUnscannedTextBytes / 3)},
+        {"as deep, one level longer than that", repeat("<a>", kUnscannedTextBytes / 3 + 1)},
     };
     for (const TextRow& row: rows)
         EXPECT_FALSE(parse(row.text)) << row.reason;
@@ -625,6 +619,7 @@ TEST(MetadataParser, acceptsNestingUpToTheLimit)
     MetadataParser parser;
     EXPECT_TRUE(parseExactBuffer(parser, nestedDocument(kMaxDocumentNesting)));
     EXPECT_FALSE(parseExactBuffer(parser, nestedDocument(kMaxDocumentNesting + 1)));
+    EXPECT_TRUE(parse(nestedDocument(kMaxDocumentNesting)));
 }
 
 /** A valid document of exactly `bytes` bytes, padded with a comment. */
@@ -706,7 +701,8 @@ TEST(NestingWithin, countsOpenElementsTheWayRapidxmlReadsThem)
         {"two levels", "<a><b></b></a>", 2, true},
         {"two levels, one allowed", "<a><b></b></a>", 1, false},
         {"siblings do not add up", "<a><b></b><c></c><d/></a>", 2, true},
-        {"self-closing elements open no level", "<a><b/><c x='1'/></a>", 1, true},
+        {"a self-closing element lies a level down", "<a><b/><c x='1'/></a>", 2, true},
+        {"a self-closing element lies a level down, one allowed", "<a><b/><c x='1'/></a>", 1, false},
         {"a comment hides elements", "<a><!-- <b><c> --></a>", 1, true},
         {"a comment ends at the first -->", "<a><!-- x --><b></b></a>", 1, false},
         {"CDATA hides markup", "<a><![CDATA[ <b><c> ]]></a>", 1, true},

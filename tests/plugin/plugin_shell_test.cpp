@@ -1,6 +1,7 @@
 // The plug-in as the host first meets it: the entry point, the plug-in and engine manifests, which cameras the
 // engine accepts, and the agents it makes.
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <system_error>
@@ -188,7 +189,7 @@ TEST_F(PluginShell, engineMakesANewAgentPerCameraThatTheHostOwns)
 }
 
 /** The operating system refuses every thread, as when it has none left. */
-std::thread refuseEveryStart(std::function<void()> /*loop*/)
+kit::PlatformThread refuseEveryStart(std::function<void()> /*loop*/, std::size_t /*stackBytes*/)
 {
     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
 }

@@ -130,6 +130,13 @@ const char* find(char c, const char* from, const char* end)
  */
 class NestingScan
 {
+    enum class StartTag
+    {
+        none, //< Markup other than an element.
+        opens,
+        closesItself,
+    };
+
 public:
     NestingScan(const char* text, const char* end): m_pos(text), m_end(end) {}
 
@@ -150,11 +157,14 @@ public:
                 --depth;
                 continue;
             }
-            bool opens = false;
-            if (!skipMarkup(&opens))
+            StartTag tag = StartTag::none;
+            if (!skipMarkup(&tag))
                 return false;
-            if (opens && ++depth > maxDepth)
+            // An element that closes itself lies a level down too, as it does among the elements rapidxml makes.
+            if (tag != StartTag::none && depth + 1 > maxDepth)
                 return false;
+            if (tag == StartTag::opens)
+                ++depth;
         }
         return depth == 0;
     }
@@ -208,7 +218,7 @@ private:
     }
 
     /** After "<": a declaration, comment, CDATA section, processing instruction or element start tag. */
-    bool skipMarkup(bool* opens)
+    bool skipMarkup(StartTag* tag)
     {
         if (*m_pos == '?')
         {
@@ -217,7 +227,7 @@ private:
         }
         if (*m_pos == '!')
             return skipDeclaration();
-        return skipStartTag(opens);
+        return skipStartTag(tag);
     }
 
     /** After "<": "!" and then a comment, a CDATA section or another declaration. */
@@ -241,7 +251,7 @@ private:
     }
 
     /** After "<": the name, the attributes, then ">" (opens an element) or "/>". */
-    bool skipStartTag(bool* opens)
+    bool skipStartTag(StartTag* tag)
     {
         const char* const nameStart = m_pos;
         skipElementName();
@@ -259,12 +269,13 @@ private:
         if (*m_pos == '>')
         {
             ++m_pos;
-            *opens = true;
+            *tag = StartTag::opens;
             return true;
         }
         if (*m_pos == '/' && m_pos[1] == '>')
         {
             m_pos += 2;
+            *tag = StartTag::closesItself;
             return true;
         }
         return false;

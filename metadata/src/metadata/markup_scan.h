@@ -19,11 +19,12 @@ struct MarkupScan
 
 /**
  * Follows the markup the way rapidxml reads it (element names, quoted attribute values, comments, CDATA sections,
- * processing instructions, other "<!" declarations) in one pass without recursion, and counts the open elements.
+ * processing instructions, other "<!" declarations) in one pass without recursion, and counts the levels of elements.
  * The text ends after `size` bytes or at its first zero byte, whichever comes first, as rapidxml stops at a zero.
- * @return In nestsWithin, whether no element opens deeper than maxDepth. Also false for markup that breaks off or
- * breaks rapidxml's rules (rapidxml rejects such text too), and for a document type declaration: rapidxml skips one by
- * bracket rules of its own, the camera never sends one, and refusing it keeps the scan from drifting out of step.
+ * @return In nestsWithin, whether no element lies deeper than maxDepth, the top one at 1, whether it closes itself or
+ * not. Also false for markup that breaks off or breaks rapidxml's rules (rapidxml rejects such text too), and for a
+ * document type declaration: rapidxml skips one by bracket rules of its own, the camera never sends one, and refusing
+ * it keeps the scan from drifting out of step.
  */
 MarkupScan scanMarkup(const char* text, std::size_t size, int maxDepth);
 

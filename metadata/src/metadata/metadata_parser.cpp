@@ -55,7 +55,7 @@ bool MetadataParser::copy(const char* data, int size)
     }
 }
 
-std::unique_ptr<MetadataDocument> MetadataParser::parseCopy()
+std::unique_ptr<MetadataDocument> MetadataParser::parseCopy(ParseStack stack)
 {
     const std::size_t length = std::exchange(m_copiedLength, 0);
     const LentTextBuffer text = std::move(m_text);
@@ -64,7 +64,7 @@ std::unique_ptr<MetadataDocument> MetadataParser::parseCopy()
     try
     {
         const LentXmlDocument xml = lendXmlDocument();
-        return parseMetadataStream(text->data(), length, *xml);
+        return parseMetadataStream(text->data(), length, *xml, stack);
     }
     catch (...)
     {

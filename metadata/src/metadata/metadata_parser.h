@@ -49,10 +49,10 @@ public:
     bool copy(const char* data, int size);
 
     /**
-     * The second half of parse(): reads the copy that copy() kept, once.
+     * The second half of parse(): reads the copy that copy() kept, once, on a thread with the stack given.
      * @return Nothing if no copy is kept, and wherever parseMetadataStream gives nothing; never throws.
      */
-    std::unique_ptr<MetadataDocument> parseCopy();
+    std::unique_ptr<MetadataDocument> parseCopy(ParseStack stack = ParseStack::unknown);
 
 private:
     LentTextBuffer m_text; //< Held from a copy to its parse.

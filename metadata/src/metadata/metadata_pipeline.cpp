@@ -36,6 +36,7 @@ bool isPowerOfTwo(std::size_t count)
 MetadataPipeline::MetadataPipeline(
     kit::ThreadPool& pool, SettingsSource settings, SettingsChanged settingsChanged, Delivery deliver, Print print):
     m_pool(pool),
+    m_parseStack(pool.stackBytes() >= kDeepParseStackBytes ? ParseStack::deep : ParseStack::unknown),
     m_settings(std::move(settings)),
     m_settingsChanged(std::move(settingsChanged)),
     m_deliver(std::move(deliver)),
@@ -250,7 +251,7 @@ std::unique_ptr<MetadataDocument> MetadataPipeline::parseCopy()
         std::unique_lock<std::mutex> lock(m_admissionMutex);
         m_copyWritten.wait(lock, [this]() { return !m_copyPending; });
     }
-    std::unique_ptr<MetadataDocument> document = m_parser.parseCopy();
+    std::unique_ptr<MetadataDocument> document = m_parser.parseCopy(m_parseStack);
     if (document)
         reportDroppedParts(*document);
     return document;

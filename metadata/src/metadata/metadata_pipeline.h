@@ -142,6 +142,7 @@ private:
 
 private:
     kit::ThreadPool& m_pool;
+    const ParseStack m_parseStack; //< Of the pool's workers, where the copy is parsed.
     const SettingsSource m_settings;
     const SettingsChanged m_settingsChanged;
     const Delivery m_deliver;

@@ -15,6 +15,7 @@
 #include "markup_scan.h"
 #include "metadata_document_shelf.h"
 #include "names_by_namespace.h"
+#include "parsed_markup_scan.h"
 
 namespace tesh::vms_server_plugins::analytics::qv {
 
@@ -39,6 +40,34 @@ void parseText(char* text, const MarkupScan& scan, rapidxml::xml_document<char>&
         xml.parse<kParseFlags>(text);
     else
         xml.parse<kParseFlags | rapidxml::parse_no_data_nodes>(text);
+}
+
+/**
+ * Whether rapidxml may parse the text before its nesting is known: on a stack deep enough for any nesting of that
+ * many bytes, and without "<!", which begins every construct (comment, CDATA, declaration) whose end only the
+ * pre-scan follows exactly as rapidxml does.
+ */
+bool parsesUnscanned(const char* text, std::size_t length, ParseStack stack)
+{
+    return stack == ParseStack::deep && length <= kUnscannedTextBytes && !std::memchr(text, '!', length);
+}
+
+/**
+ * Parses the text into xml where its nesting allows; the nesting is checked before rapidxml's descent, which has no
+ * depth limit of its own, unless the stack is deep enough for any.
+ * @return What the scan of the text tells, in nestsWithin whether the parse may go on; rapidxml's errors are thrown.
+ */
+MarkupScan parseScanned(char* text, std::size_t length, ParseStack stack, rapidxml::xml_document<char>& xml)
+{
+    if (parsesUnscanned(text, length, stack))
+    {
+        xml.parse<kParseFlags | rapidxml::parse_no_data_nodes>(text);
+        return scanParsedMarkup(xml, kMaxDocumentNesting);
+    }
+    const MarkupScan scan = scanMarkup(text, length, kMaxDocumentNesting);
+    if (scan.nestsWithin)
+        parseText(text, scan, xml);
+    return scan;
 }
 
 /** Names are compared with the prefixes nameElementsByNamespace gave them. */
@@ -361,18 +390,20 @@ std::unique_ptr<MetadataDocument> readDocument(const Node& root)
 
 } // namespace
 
-std::unique_ptr<MetadataDocument> parseMetadataStream(char* text, std::size_t length, rapidxml::xml_document<char>& xml)
+std::unique_ptr<MetadataDocument> parseMetadataStream(
+    char* text, std::size_t length, rapidxml::xml_document<char>& xml, ParseStack stack)
 {
     if (!text)
         return nullptr;
     try
     {
-        // Refused before rapidxml's descent, which has no depth limit of its own, can exhaust the stack.
-        const MarkupScan scan = scanMarkup(text, length, kMaxDocumentNesting);
-        if (!scan.nestsWithin)
-            return nullptr;
         xml.clear();
-        parseText(text, scan, xml);
+        const MarkupScan scan = parseScanned(text, length, stack, xml);
+        if (!scan.nestsWithin)
+        {
+            xml.clear();
+            return nullptr;
+        }
         nameElementsByNamespace(xml, scan);
         const Node* root = firstChild(&xml, "tt:MetaDataStream");
         std::unique_ptr<MetadataDocument> document = root ? readDocument(*root) : nullptr;

@@ -15,6 +15,21 @@ namespace tesh::vms_server_plugins::analytics::qv {
  */
 constexpr int kMaxDocumentNesting = 256;
 
+/** What the thread that parses has of a stack. */
+enum class ParseStack
+{
+    unknown, //< The host's thread, of whatever stack the host gave it.
+    deep, //< kDeepParseStackBytes or more.
+};
+
+/**
+ * The largest text that a thread of ParseStack::deep lets rapidxml parse before the nesting is known. A text opens
+ * at most one level per three bytes ("<a>"): 44k levels take some 6 MiB of stack at rapidxml's 140 B a level, and
+ * kDeepParseStackBytes leaves five times that for builds that spend more a level (sanitizers, other compilers).
+ */
+constexpr std::size_t kUnscannedTextBytes = 128 * 1024;
+constexpr std::size_t kDeepParseStackBytes = 32 * 1024 * 1024;
+
 /**
  * Parses the zero-terminated text in place (it is modified), with rapidxml's white-space trimming and
  * normalisation of element text. Numbers read the way atoi and atof read them, but whatever the process's locale
@@ -31,8 +46,11 @@ std::unique_ptr<MetadataDocument> parseMetadataStream(char* text);
  * The same for `length` bytes of text followed by a zero byte (a zero byte earlier ends the text there), with a
  * rapidxml document that the caller keeps across calls so that its node pool is reused. The document is cleared
  * before the parse and again after it, so it keeps no node that points into the text.
+ * On a deep stack, a text of up to kUnscannedTextBytes without "<!" constructs (comments, CDATA, declarations) is
+ * parsed at once and its nesting checked on the parsed elements: the pre-scan costs half a parse. Either way the
+ * outcome is the same.
  */
 std::unique_ptr<MetadataDocument> parseMetadataStream(
-    char* text, std::size_t length, rapidxml::xml_document<char>& xml);
+    char* text, std::size_t length, rapidxml::xml_document<char>& xml, ParseStack stack = ParseStack::unknown);
 
 } // namespace tesh::vms_server_plugins::analytics::qv

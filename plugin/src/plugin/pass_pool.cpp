@@ -5,6 +5,8 @@
 #include <mutex>
 #include <thread>
 
+#include <metadata/parse_metadata_stream.h>
+
 namespace tesh::vms_server_plugins::analytics::qv {
 
 namespace {
@@ -26,7 +28,7 @@ std::shared_ptr<kit::ThreadPool> passPool()
     if (!pool)
     {
         // Not make_shared: the slot's weak reference would keep the pool's memory after the last agent.
-        pool = std::shared_ptr<kit::ThreadPool>(new kit::ThreadPool(workerCount()));
+        pool = std::shared_ptr<kit::ThreadPool>(new kit::ThreadPool(workerCount(), kDeepParseStackBytes));
         current = pool;
     }
     return pool;

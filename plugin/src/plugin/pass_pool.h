@@ -13,8 +13,9 @@ constexpr unsigned kMinPassWorkers = 4;
 /**
  * The pool every agent hands its passes to: one worker per logical processor and at least kMinPassWorkers. A pool
  * of its own per agent would be hundreds of threads,
- * each woken for each document of its camera; a few shared workers stay busy under load and run hot in cache. It
- * lives while an agent holds it; the first agent made after the last one has gone starts a new one.
+ * each woken for each document of its camera; a few shared workers stay busy under load and run hot in cache. Their
+ * stacks are deep enough for the passes to parse their copies at once (see kDeepParseStackBytes). It lives while an
+ * agent holds it; the first agent made after the last one has gone starts a new one.
  * @throws std::system_error where the operating system refuses a thread.
  */
 std::shared_ptr<kit::ThreadPool> passPool();

@@ -10,10 +10,10 @@ namespace {
 
 std::atomic<WorkerStart> workerStartForTests{nullptr};
 
-std::thread startWorker(std::function<void()> loop)
+PlatformThread startWorker(std::function<void()> loop, std::size_t stackBytes)
 {
     const WorkerStart start = workerStartForTests.load();
-    return start ? start(std::move(loop)) : std::thread(std::move(loop));
+    return start ? start(std::move(loop), stackBytes) : PlatformThread(std::move(loop), stackBytes);
 }
 
 } // namespace
@@ -23,7 +23,7 @@ void setWorkerStartForTests(WorkerStart start)
     workerStartForTests.store(start);
 }
 
-ThreadPool::ThreadPool(unsigned workerCount)
+ThreadPool::ThreadPool(unsigned workerCount, std::size_t stackBytes): m_stackBytes(stackBytes)
 {
     m_workers.reserve(workerCount);
     m_idleWorkers.reserve(workerCount);
@@ -33,12 +33,12 @@ ThreadPool::ThreadPool(unsigned workerCount)
         {
             m_workers.push_back(std::make_unique<Worker>());
             Worker& worker = *m_workers.back();
-            worker.thread = startWorker([this, &worker]() { workerLoop(worker); });
+            worker.thread = startWorker([this, &worker]() { workerLoop(worker); }, m_stackBytes);
         }
     }
     catch (...)
     {
-        // A joinable thread destroyed unjoined would terminate the host's process.
+        // Workers already running wait for a task that never comes: they are told to stop before they are joined.
         stopAndJoin();
         throw;
     }
@@ -93,9 +93,8 @@ void ThreadPool::push(std::function<void()> job)
 // No thread_local for this: in a library loaded at run time it takes dynamic TLS, which some hosts run short of.
 bool ThreadPool::isOwnWorker() const
 {
-    const std::thread::id caller = std::this_thread::get_id();
     return std::any_of(m_workers.begin(), m_workers.end(),
-        [caller](const std::unique_ptr<Worker>& worker) { return worker->thread.get_id() == caller; });
+        [](const std::unique_ptr<Worker>& worker) { return worker->thread.isCurrent(); });
 }
 
 void ThreadPool::workerLoop(Worker& self)

@@ -2,20 +2,25 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <queue>
 #include <stdexcept>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
+#include "platform_thread.h"
+
 namespace tesh::kit {
 
-/** Starts one worker thread running loop; the operating system may refuse, with std::system_error. */
-using WorkerStart = std::thread (*)(std::function<void()> loop);
+/**
+ * Starts one worker thread running loop, with a stack of stackBytes; the operating system may refuse, with
+ * std::system_error.
+ */
+using WorkerStart = PlatformThread (*)(std::function<void()> loop, std::size_t stackBytes);
 
 /** For tests: every pool made afterwards starts its workers through start; null restores the plain start. */
 void setWorkerStartForTests(WorkerStart start);
@@ -27,8 +32,11 @@ void setWorkerStartForTests(WorkerStart start);
 class ThreadPool
 {
 public:
-    /** Starts the workers one by one; if one cannot be started, joins those already running and rethrows. */
-    explicit ThreadPool(unsigned workerCount);
+    /**
+     * Starts the workers one by one, each with a stack of stackBytes (0: the system's default size); if one cannot
+     * be started, joins those already running and rethrows.
+     */
+    explicit ThreadPool(unsigned workerCount, std::size_t stackBytes = 0);
 
     /**
      * Waits until no task is queued or running (a running task may still enqueue more), then stops and joins
@@ -52,10 +60,13 @@ public:
     /** Whether the calling thread is one of this pool's workers, where the destructor would wait for itself. */
     bool isOwnWorker() const;
 
+    /** The stack each worker was started with; 0 for the system's default, whose size is not known here. */
+    std::size_t stackBytes() const { return m_stackBytes; }
+
 private:
     struct Worker
     {
-        std::thread thread;
+        PlatformThread thread;
         std::condition_variable wake; //< Handed a task, or stop.
         bool handed = false; //< Taken off the idle stack by push(); guarded by the queue mutex.
     };
@@ -65,6 +76,7 @@ private:
     void stopAndJoin();
 
 private:
+    const std::size_t m_stackBytes;
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::queue<std::function<void()>> m_tasks;
     std::mutex m_queueMutex;
