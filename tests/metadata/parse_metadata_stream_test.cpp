@@ -279,11 +279,15 @@ TEST(ParseMetadataStream, givesNothingForTextThatIsNotAMetadataStream)
         {"nested deeper than the limit", nestedDocument(kMaxDocumentNesting + 1)},
         {"a self-closing element deeper than the limit",
             streamOf(repeat("<a>", kMaxDocumentNesting - 1) + "<b/>" + repeat("</a>", kMaxDocumentNesting - 1))},
-        {"the deepest text a deep stack parses unscanned", repeat("<a>", kUnscannedTextBytes / 3)},
-        {"as deep, one level longer than that", repeat("<a>", kUnscannedTextBytes / 3 + 1)},
+        {"the deepest text a deep stack parses unscanned, one level longer",
+            repeat("<a>", kUnscannedTextBytes / 3 + 1)},
     };
     for (const TextRow& row: rows)
         EXPECT_FALSE(parse(row.text)) << row.reason;
+#if !defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer keeps no call stack of more than 65536 frames, and rapidxml's descent here goes deeper.
+    EXPECT_FALSE(parse(repeat("<a>", kUnscannedTextBytes / 3))) << "the deepest text a deep stack parses unscanned";
+#endif
 }
 
 std::string replaced(std::string text, const std::vector<std::pair<std::string, std::string>>& replacements)
