@@ -17,6 +17,7 @@
 #include <metadata/metadata_parser.h>
 #include <metadata/parse_metadata_stream.h>
 #include <tesh/kit/debug.h>
+#include <tesh/kit/platform_thread.h>
 #include <tesh/kit/thread_pool.h>
 #include <tesh/sdk/helpers/print_prefix.h>
 
@@ -32,6 +33,7 @@ namespace {
 using vms_server_plugins::analytics::qv::kMaxDocumentNesting;
 using vms_server_plugins::analytics::qv::MetadataParser;
 using vms_server_plugins::analytics::qv::parseMetadataStream;
+using vms_server_plugins::analytics::qv::ParseStack;
 using vms_server_plugins::analytics::qv::scanMarkup;
 
 /** One object, a busy scene and a crowded one. */
@@ -145,17 +147,28 @@ void metadataParserParse(benchmark::State& state)
     setBytesProcessed(state, document);
 }
 
-void parseMetadataStreamCall(benchmark::State& state)
+void parseMetadataStreamOn(benchmark::State& state, ParseStack stack)
 {
     const std::string document = documentFor(state);
     TextBuffer text(document);
     const auto xml = std::make_unique<rapidxml::xml_document<char>>();
     for (auto _: state)
     {
-        auto parsed = parseMetadataStream(text.refresh(), document.size(), *xml);
+        auto parsed = parseMetadataStream(text.refresh(), document.size(), *xml, stack);
         benchmark::DoNotOptimize(parsed.get());
     }
     setBytesProcessed(state, document);
+}
+
+void parseMetadataStreamCall(benchmark::State& state)
+{
+    parseMetadataStreamOn(state, ParseStack::unknown);
+}
+
+/** main() runs the benchmarks on a thread with the stack of a pass worker. */
+void parseMetadataStreamOnADeepStack(benchmark::State& state)
+{
+    parseMetadataStreamOn(state, ParseStack::deep);
 }
 
 void nestingScan(benchmark::State& state)
@@ -275,6 +288,7 @@ void registerBenchmarks()
     registerDocumentBenchmark(kBareParseName, bareRapidxmlParse, /*manualTime*/ false);
     registerDocumentBenchmark(kParserParseName, metadataParserParse, /*manualTime*/ false);
     registerDocumentBenchmark(kStreamParseName, parseMetadataStreamCall, /*manualTime*/ false);
+    registerDocumentBenchmark(kDeepStreamParseName, parseMetadataStreamOnADeepStack, /*manualTime*/ false);
     registerDocumentBenchmark(kNestingScanName, nestingScan, /*manualTime*/ false);
     registerDocumentBenchmark(kPushCallName, agentPushCall, /*manualTime*/ true);
     registerDocumentBenchmark(kBusyPushCallName, agentBusyPushCall, /*manualTime*/ true);
@@ -309,7 +323,10 @@ int main(int argc, char** argv)
         return 1;
     tesh::bench::registerBenchmarks();
     tesh::bench::CapturingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    // On a stack as deep as a pass worker's, where (b'') parses as a pass does.
+    tesh::kit::PlatformThread run([&reporter]() { benchmark::RunSpecifiedBenchmarks(&reporter); },
+        tesh::vms_server_plugins::analytics::qv::kDeepParseStackBytes);
+    run.join();
     tesh::bench::printRatioTable(reporter, tesh::bench::kObjectCounts, std::cout);
     benchmark::Shutdown();
     return 0;

@@ -12,6 +12,7 @@ namespace tesh::bench {
 inline constexpr char kBareParseName[] = "bareRapidxmlParse";
 inline constexpr char kParserParseName[] = "metadataParserParse";
 inline constexpr char kStreamParseName[] = "parseMetadataStream";
+inline constexpr char kDeepStreamParseName[] = "parseMetadataStreamOnADeepStack";
 inline constexpr char kNestingScanName[] = "nestingScan";
 inline constexpr char kPushCallName[] = "agentPushCall";
 inline constexpr char kBusyPushCallName[] = "agentBusyPushCall";
