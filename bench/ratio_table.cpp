@@ -13,9 +13,8 @@ namespace tesh::bench {
 namespace {
 
 constexpr char kHeader[]
-    = "objects   bytes   (a) us  (b)/(a)  (b')/(a)  (b'')/(a)  scan/(a)  (c)/(a)  (c)cpu/(a)  (c')/(a)  (d)/(a)  (c) "
-      "within %.1fx "
-      "(a)\n";
+    = "objects   bytes   (a) us  (b)/(a)  (b')/(a)  (b'')/(a)  scan/(a)  (c)/(a)  (c)cpu/(a)  (c')/(a)  (d)/(a)  "
+      "(c) within %.1fx (a)\n";
 constexpr char kRow[] = "%7d  %6zu  %7s  %7s  %8s  %9s  %8s  %7s  %10s  %8s  %7s  %s\n";
 
 std::string formattedRatio(std::optional<double> figure, std::optional<double> base)
@@ -39,9 +38,8 @@ void printLegend(std::ostream& out)
            "  (a)    bare rapidxml parse: copy into a reused buffer, clear() and parse a reused document\n"
            "  (b)    MetadataParser::parse, copy and parse of a packet with a reused parser, as a pass parses its own\n"
            "  (b')   parseMetadataStream on a reused buffer and document, without the parser's copy and checks\n"
-           "  (b'')  the same on a stack as deep as a pass worker's, as a pass parses: rapidxml first, then the "
-           "nesting\n"
-           "         checked on its elements, without the scan\n"
+           "  (b'')  the same on a stack as deep as a pass worker's, as a pass parses: rapidxml first, then the\n"
+           "         nesting checked on its elements, without the scan\n"
            "  scan   scanMarkup, the pre-scan that parseMetadataStream runs before rapidxml\n"
            "  (c)    the host's push call doPushDataPacket, the agent idle: copy, and enqueue of the pass that parses\n"
            "  (c)cpu the processor time of the pushing thread during (c); the rest of (c) it was off the processor\n"

@@ -6,10 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <thread>
-
 #include <string>
-#include <vector>
+#include <thread>
 
 #include <rapidxml/rapidxml.hpp>
 
@@ -17,8 +15,8 @@
 #include <host_kit/host_object.h>
 #include <metadata/parse_metadata_stream.h>
 #include <plugin/device_agent.h>
+#include <support/deep_stack_parse.h>
 #include <support/document_description.h>
-#include <tesh/kit/thread_pool.h>
 #include <tesh/sdk/analytics/i_custom_metadata_packet.h>
 #include <tesh/sdk/analytics/i_device_agent_handler.h>
 #include <tesh/sdk/analytics/i_object_metadata.h>
@@ -93,23 +91,16 @@ qv::DeviceAgent& agent()
     return *agent;
 }
 
-std::string parsedOn(qv::ParseStack stack, std::vector<char> text)
-{
-    text.push_back('\0');
-    const auto xml = std::make_unique<rapidxml::xml_document<char>>(); //< Its 64 KiB pool is kept off the stack.
-    return qv::test::describe(qv::parseMetadataStream(text.data(), text.size() - 1, *xml, stack).get());
-}
-
 /**
  * A pass parses its copy at once on its deep stack, and checks the nesting after; the host's thread scans first. The
  * two must agree on every text.
  */
 void requireBothParsesAgree(const uint8_t* data, std::size_t size)
 {
-    static kit::ThreadPool deepStack(1, qv::kDeepParseStackBytes);
-    const std::vector<char> text(data, data + size);
-    const std::string deep = deepStack.enqueue([&text]() { return parsedOn(qv::ParseStack::deep, text); }).get();
-    require(deep == parsedOn(qv::ParseStack::unknown, text));
+    std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string deep = qv::test::describe(qv::test::parseOnADeepStack(text).get());
+    const auto xml = std::make_unique<rapidxml::xml_document<char>>(); //< Its 64 KiB pool is kept off the stack.
+    require(deep == qv::test::describe(qv::parseMetadataStream(text.data(), text.size(), *xml).get()));
 }
 
 } // namespace

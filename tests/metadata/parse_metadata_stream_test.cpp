@@ -9,15 +9,14 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <rapidxml/rapidxml.hpp>
 
 #include <host_double/repeated_text.h>
 #include <metadata/markup_scan.h>
 #include <metadata/metadata_parser.h>
 #include <metadata/parse_metadata_stream.h>
+#include <support/deep_stack_parse.h>
 #include <support/document_description.h>
 #include <support/small_stack.h>
-#include <tesh/kit/thread_pool.h>
 
 #include "data_files.h"
 
@@ -27,6 +26,7 @@ namespace {
 using tesh::test::readDataFile;
 using tesh::test::repeat;
 using test::describe;
+using test::parseOnADeepStack;
 using test::runOnSmallStack;
 using Items = std::vector<std::pair<std::string, std::string>>;
 using Color = std::array<int32_t, 3>;
@@ -40,23 +40,10 @@ constexpr char kStreamStart[]
       R"(xmlns:bd="http://www.example.com/qv/body">)";
 constexpr char kStreamEnd[] = "</tt:MetaDataStream>";
 
-/** A worker with the stack of the pass workers', where a pass parses its copy without the pre-scan. */
-kit::ThreadPool& deepStackWorker()
-{
-    static kit::ThreadPool pool(1, kDeepParseStackBytes);
-    return pool;
-}
-
 /** Takes copies, since the parse writes into its text; a parse on a deep stack must give the same. */
 std::unique_ptr<MetadataDocument> parse(std::string text)
 {
-    std::string copy = text;
-    const auto onDeepStack = deepStackWorker()
-                                 .enqueue([&copy]() {
-                                     const auto xml = std::make_unique<rapidxml::xml_document<char>>();
-                                     return parseMetadataStream(copy.data(), copy.size(), *xml, ParseStack::deep);
-                                 })
-                                 .get();
+    const auto onDeepStack = parseOnADeepStack(text);
     auto document = parseMetadataStream(text.data());
     EXPECT_EQ(describe(onDeepStack.get()), describe(document.get())) << "parsed on a deep stack";
     return document;
